@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs, with apt-get as root, only the Debian packages this project needs
+# that are not on the machine yet. Safe to run again: it installs nothing twice.
+set -euo pipefail
+
+pkgs=(
+  cmake g++ make pkg-config
+  qtbase5-dev libqt5svg5 libquazip1-qt5-dev libudev-dev
+  mingw-w64 wine64
+  xvfb xauth x11-apps imagemagick fonts-wqy-microhei
+  nginx-light
+)
+
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "these packages are missing and installing them needs root: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get -o DPkg::Lock::Timeout=900 update -qq
+apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
