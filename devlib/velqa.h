@@ -25,13 +25,19 @@ extern "C" {
 typedef int velqa_bool; /* a Windows BOOL: 0 false, anything else true */
 
 /* Path of the opened control-channel interface, owned by the library and valid
- * until the next OpenDevice; null when no interface matched or it could not be opened. */
+ * until the next OpenDevice; null when no interface matched or it could not be opened.
+ * Opening a channel that is still open closes its old handle first. */
 VELQA_API wchar_t *OpenDevice(unsigned short vid, unsigned short pid);
 VELQA_API velqa_bool CloseDevice(void);
-/* 0 on success, otherwise the system error code of the failed transfer. */
+/* 0 on success, otherwise the system error code of the failed transfer (a Windows
+ * error code, or an errno value on Linux). A channel that is not open fails at once
+ * with ERROR_INVALID_HANDLE / EBADF; len outside 1..31 (control) or 1..63
+ * (configuration) fails with ERROR_INVALID_PARAMETER / EINVAL. */
 VELQA_API unsigned int WrtieControl(int len, unsigned char *buf);
 VELQA_API unsigned int ReadControl(int len, unsigned char *buf);
-/* True when a report arrived within 50 ms; on false the len bytes are all zero. */
+/* True when a report arrived within 50 ms; the first len bytes of buf are zeroed
+ * first, then receive at most len bytes of it (report id in byte 0). On false they
+ * are all zero; nothing past len is ever touched. */
 VELQA_API velqa_bool ReadData(int len, unsigned char *buf);
 
 VELQA_API velqa_bool OpenConfigDevice(unsigned short vid, unsigned short pid);
