@@ -1,0 +1,6 @@
+#include "colorpicker.h"
+
+ColorPicker::ColorPicker(QWidget *parent) : QWidget(parent)
+{
+    hide();
+}

@@ -1,0 +1,77 @@
+#include "config_widget.h"
+#include "kivomouse.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+const QString kCaptionStyle = QStringLiteral("font-size:12px;color:rgba(255,255,255,0.7)");
+const QString kVersionStyle = QStringLiteral(
+    "background-color:transparent;padding-right:20px;text-align:right;font-size:12px;"
+    "color:rgba(255,255,255,0.7)");
+
+QLabel *picture(QWidget *parent, const QString &path, const QRect &r)
+{
+    auto *l = new QLabel(parent);
+    l->setGeometry(r);
+    l->setPixmap(QPixmap(path));
+    l->setAlignment(Qt::AlignHCenter);
+    return l;
+}
+} // namespace
+
+config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
+{
+    setFixedSize(920, 750);
+    QPalette pal = palette();
+    pal.setBrush(QPalette::Window, QPixmap(QStringLiteral(":/img/background")).copy(180, 0, 920, 750));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    picture(this, QStringLiteral(":/img/sys_config"), QRect(0, 115, 920, 100));
+    auto *title = new QLabel(QStringLiteral("KIVO GAMING MOUSE"), this);
+    title->setGeometry(0, 235, 920, 20);
+    title->setAlignment(Qt::AlignHCenter);
+    title->setStyleSheet(QStringLiteral("font-size:18px;color:rgba(255,255,255,0.10)"));
+
+    auto *fwCaption = new QLabel(QStringLiteral("固件版本号"), this);
+    fwCaption->setGeometry(140, 390, 100, 20);
+    fwCaption->setStyleSheet(kCaptionStyle);
+    fw_update_icon = new QLabel(this);
+    fw_update_icon->setGeometry(754, 398, 6, 6);
+    fw_update_icon->setPixmap(QPixmap(QStringLiteral(":/img/update")));
+    fw_update_icon->hide();
+    firmware_version = new QPushButton(QStringLiteral("Version: 1.1.19"), this);
+    firmware_version->setGeometry(580, 390, 200, 20);
+    firmware_version->setStyleSheet(kVersionStyle);
+    picture(this, QStringLiteral(":/img/right_arrow"), QRect(772, 392, 9, 14));
+
+    auto *swCaption = new QLabel(QStringLiteral("软件版本号"), this);
+    swCaption->setGeometry(140, 440, 100, 20);
+    swCaption->setStyleSheet(kCaptionStyle);
+    soft_update_icon = new QLabel(this);
+    soft_update_icon->setGeometry(754, 448, 6, 6);
+    soft_update_icon->setPixmap(QPixmap(QStringLiteral(":/img/update")));
+    soft_update_icon->hide();
+    version = new QPushButton(QStringLiteral("Version: ") + QString::number(APP_VERSION_MAJOR) +
+                                  "." + QString::number(APP_VERSION_MINOR) + "." +
+                                  QString::number(APP_VERSION_REVISION),
+                              this);
+    version->setGeometry(580, 440, 200, 20);
+    version->setStyleSheet(kVersionStyle);
+    picture(this, QStringLiteral(":/img/right_arrow"), QRect(772, 442, 9, 14));
+
+    // The arrows are painted after the buttons but must not swallow their clicks.
+    fw_update_icon->raise();
+    soft_update_icon->raise();
+}
+
+void config_Widget::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setPen(QColor(255, 255, 255, 26));
+    p.drawLine(140, 375, 780, 375);
+    p.drawLine(140, 425, 780, 425);
+    p.drawLine(140, 475, 780, 475);
+}

@@ -1,0 +1,25 @@
+// The settings page: firmware and program versions, the entry to both updates.
+#ifndef CONFIG_WIDGET_H
+#define CONFIG_WIDGET_H
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+class config_Widget : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit config_Widget(QWidget *parent = nullptr);
+
+    QPushButton *version;
+    QPushButton *firmware_version;
+    QLabel *fw_update_icon;
+    QLabel *soft_update_icon;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+#endif

@@ -1,0 +1,30 @@
+// DPI panel of the pointer page: five levels, each a slider of 1 ... 144
+// (value x 50 = DPI) with its title and value label.
+#ifndef DPI_WIDGET_H
+#define DPI_WIDGET_H
+
+#include <QWidget>
+
+class QButtonGroup;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+class dpi_Widget : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit dpi_Widget(QWidget *parent = nullptr);
+
+    QLabel *level1_title, *level2_title, *level3_title, *level4_title, *level5_title;
+    QSlider *dpi_level1, *dpi_level2, *dpi_level3, *dpi_level4, *dpi_level5;
+    QLabel *value1, *value2, *value3, *value4, *value5;
+    QPushButton *level_1, *level_2, *level_3, *level_4, *level_5;
+    QButtonGroup *level_btn; // ids 0 ... 4: how many levels are in use, minus one
+
+    QLabel *title(int level) const;   // level 1 ... 5
+    QSlider *slider(int level) const; // level 1 ... 5
+    QLabel *value(int level) const;   // level 1 ... 5
+};
+
+#endif

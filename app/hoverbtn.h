@@ -1,0 +1,44 @@
+#ifndef HOVERBTN_H
+#define HOVERBTN_H
+
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+class QVariantAnimation;
+
+// A feature tile of the welcome page: a disc with an icon and a caption that
+// turns green and rises while the pointer is over it.
+class hoverbtn : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit hoverbtn(QWidget *parent = nullptr);
+
+    int space = 10;   // vertical offset of the drawing
+    QString iconpath; // resource path of the icon
+    QString text;     // caption
+
+    // Current lift of the disc in pixels, 0 at rest, 10 fully raised.
+    int lift() const { return move_h; }
+
+signals:
+    void in();
+    void out();
+
+public slots:
+    void on_height_changed(QVariant value);
+
+protected:
+    void enterEvent(QEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void run(bool rise);
+
+    QVariantAnimation *animation;
+    int move_h = 0;
+};
+
+#endif // HOVERBTN_H

@@ -1,0 +1,169 @@
+#include "startup.h"
+
+#include "kivomouse.h"
+#include "navbtn.h"
+#include "quitsignals.h"
+#include "z9ktool.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCommandLineParser>
+#include <QDebug>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSharedMemory>
+#include <QStackedWidget>
+#include <QTimer>
+#include <cerrno>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+QString velqa_library_file()
+{
+    const QString overridden = qEnvironmentVariable("VELQA_LIBRARY");
+    if (!overridden.isEmpty()) return overridden;
+#ifdef Q_OS_WIN
+    return QStringLiteral("velqa.dll");
+#else
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/libvelqa.so");
+#endif
+}
+
+namespace {
+template <typename Fn> bool bind(Fn &slot, const char *name)
+{
+    slot = reinterpret_cast<Fn>(m_hidlib.resolve(name));
+    return slot != nullptr;
+}
+
+void unbind_all()
+{
+    m_OpenDevice = nullptr;
+    m_CloseDevice = nullptr;
+    m_ReadControl = nullptr;
+    m_WriteControl = nullptr;
+    m_ReadData = nullptr;
+    m_OpenConfigDevice = nullptr;
+    m_CloseConfigDevice = nullptr;
+    m_ReadConfig = nullptr;
+    m_WriteConfig = nullptr;
+    m_ReadConfigData = nullptr;
+}
+
+unsigned long last_error(unsigned long fallback)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(fallback);
+    return GetLastError();
+#else
+    return fallback;
+#endif
+}
+} // namespace
+
+bool bind_velqa(unsigned long *errorCode)
+{
+    m_hidlib.setFileName(velqa_library_file());
+    if (!m_hidlib.load()) {
+        const bool missing = !QFileInfo::exists(m_hidlib.fileName());
+        *errorCode = last_error(missing ? ENOENT : ENOEXEC);
+        qDebug() << "velqa:" << m_hidlib.errorString();
+        return false;
+    }
+    // Every entry point is called unconditionally later on, so a library
+    // missing any of them is refused here rather than crashing there.
+    const bool all = bind(m_OpenDevice, "OpenDevice") & bind(m_CloseDevice, "CloseDevice") &
+                     bind(m_ReadControl, "ReadControl") & bind(m_WriteControl, "WrtieControl") &
+                     bind(m_ReadData, "ReadData") & bind(m_OpenConfigDevice, "OpenConfigDevice") &
+                     bind(m_CloseConfigDevice, "CloseConfigDevice") &
+                     bind(m_ReadConfig, "ReadConfig") & bind(m_WriteConfig, "WrtieConfig") &
+                     bind(m_ReadConfigData, "ReadConfigData");
+    if (!all) {
+        *errorCode = last_error(ENOSYS);
+        qDebug() << "velqa: missing export:" << m_hidlib.errorString();
+        unbind_all();
+        return false;
+    }
+    return true;
+}
+
+bool claim_single_instance(QSharedMemory &marker)
+{
+    if (marker.attach()) {
+        // Where segments outlive their process (System V), a crashed copy
+        // leaves one behind with nobody attached: our detach, being the last,
+        // removes it. A running copy keeps it alive, so the second attach
+        // tells the two apart.
+        marker.detach();
+        if (marker.attach()) return false;
+    }
+    marker.create(1);
+    return true;
+}
+
+void show_startup_box(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok);
+    // Lets scripted runs see the box and go on without a person to press OK.
+    if (qEnvironmentVariableIsSet("KIVO_AUTOCLOSE_BOXES")) {
+        fprintf(stderr, "box: %s | %s\n", qPrintable(title), qPrintable(text));
+        QTimer::singleShot(0, &box, &QMessageBox::accept);
+    }
+    box.exec();
+}
+
+void attach_at_start(z9ktool &window)
+{
+    openresult = m_OpenDevice(USB_VID, USB_PID);
+    if (openresult) {
+        TcharToChar(openresult, dev_path, sizeof dev_path);
+        qDebug() << "PATH:" << dev_path;
+        device_attached = 1;
+        window.side_stack->setCurrentIndex(1);
+        window.update_mouse_status();
+        window.update_ui();
+    } else {
+        window.side_stack->setCurrentIndex(0);
+        for (int id = 1; id <= 5; ++id) window.nav_btns->button(id)->setEnabled(false);
+        window.reset_btn->setEnabled(false);
+    }
+}
+
+int kivo_main(int argc, char **argv)
+{
+    QApplication a(argc, argv);
+    // The window's close button only hides it; the program lives in the tray.
+    a.setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    QCommandLineOption hidden(QStringLiteral("h"));
+    parser.addOption(hidden);
+    parser.process(a); // an unknown option ends the process with code 1
+
+    QFont font(QStringLiteral("微软雅黑"));
+    a.setFont(font);
+
+    QSharedMemory marker(QStringLiteral("VELQA_Z9K_Tool"));
+    if (!claim_single_instance(marker)) {
+        show_startup_box(QStringLiteral("WARNING"), QStringLiteral("Kivo游戏鼠标客户端已运行!"));
+        return 0;
+    }
+
+    unsigned long error = 0;
+    if (!bind_velqa(&error)) {
+        show_startup_box(QString::number(error), QStringLiteral("Load VELQA.dll fail!"));
+        return 0;
+    }
+
+    int code;
+    {
+        z9ktool window;
+        attach_at_start(window);
+        if (!parser.isSet(hidden)) window.show();
+        quit_on_termination_signals();
+        code = a.exec();
+    }
+    return code;
+}

@@ -1,0 +1,33 @@
+// Start-up of the program: options, single instance, binding the device
+// library, the first open of the mouse.
+#ifndef STARTUP_H
+#define STARTUP_H
+
+#include <QString>
+
+class QSharedMemory;
+class z9ktool;
+
+// Where velqa is loaded from: VELQA_LIBRARY when set, else "velqa.dll" on
+// Windows and libvelqa.so beside the program on Linux.
+QString velqa_library_file();
+
+// Loads m_hidlib and binds the ten entry points. A library that cannot be
+// loaded, or lacks any export, is refused: *errorCode gets the system's code and
+// no entry point is left bound.
+bool bind_velqa(unsigned long *errorCode);
+
+// Claims the single-instance marker. False when another running copy holds it.
+// A marker left by a copy that crashed is taken over.
+bool claim_single_instance(QSharedMemory &marker);
+
+// The information box of the start-up failures.
+void show_startup_box(const QString &title, const QString &text);
+
+// First open of the mouse and the window's initial state.
+void attach_at_start(z9ktool &window);
+
+// The whole program; returns the process's exit code.
+int kivo_main(int argc, char **argv);
+
+#endif

@@ -1,0 +1,626 @@
+#include "z9ktool.h"
+
+#include "button_widget.h"
+#include "config_widget.h"
+#include "colorpicker.h"
+#include "confirm_dialog.h"
+#include "devbroadcast.h"
+#include "devnotify.h"
+#include "disconnect_widget.h"
+#include "dpi_widget.h"
+#include "kivomouse.h"
+#include "led_widget.h"
+#include "mainpage.h"
+#include "navbtn.h"
+#include "pointer_widget.h"
+#include "recolor.h"
+#include "report_widget.h"
+#include "system_tray.h"
+#include "update_dialog.h"
+#include "autorun.h"
+#include "windrag.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDebug>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+const z9ktool::FrameFolder kFolders[] = {
+    {"t_a", 1, 0}, {"s_a", 2, 0}, {"s_t", 2, 1}, {"r_a", 3, 0}, {"r_t", 3, 1}, {"s_r", 2, 3},
+};
+
+// Per view: base picture, front-zone mask, rear-zone mask, rear "magic" picture,
+// which masks are shown, and the grey of a zone that is switched off.
+struct ViewPictures {
+    const char *base;
+    const char *wheel;
+    const char *rear;
+    const char *magic;
+    bool showWheel;
+    bool showRear;
+    int grey;
+};
+const ViewPictures kViews[4] = {
+    {":/img/axis", ":/img/axis_wheel", ":/img/axis_rear", ":/img/axis_rear_magic", true, true, 116},
+    {":/img/top", ":/img/top_wheel", nullptr, nullptr, true, false, 127},
+    {":/img/side", ":/img/side_wheel", ":/img/side_rear", ":/img/side_rear_magic", true, true, 127},
+    {":/img/rear", nullptr, ":/img/rear_rear", ":/img/rear_rear_magic", false, true, 127},
+};
+const int kUpdateGrey = 127;
+
+QImage loadImage(const char *path) { return path ? QImage(QString::fromUtf8(path)) : QImage(); }
+
+QLabel *pictureLabel(QWidget *parent, const QRect &r)
+{
+    auto *l = new QLabel(parent);
+    l->setGeometry(r);
+    l->setAlignment(Qt::AlignCenter);
+    l->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return l;
+}
+
+QPushButton *imageButton(QWidget *parent, const QRect &r, const QString &img, const QString &hover,
+                         const QString &tip)
+{
+    auto *b = new QPushButton(parent);
+    b->setGeometry(r);
+    b->setFlat(true);
+    b->setToolTip(tip);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setStyleSheet(QStringLiteral("QPushButton{border:none;background-color:transparent;"
+                                    "image:url(%1);}QPushButton:hover{image:url(%2);}")
+                         .arg(img, hover));
+    return b;
+}
+
+} // namespace
+
+const z9ktool::FrameFolder *z9ktool::frame_folder(int viewA, int viewB)
+{
+    for (const FrameFolder &f : kFolders)
+        if ((f.first == viewA && f.second == viewB) || (f.first == viewB && f.second == viewA))
+            return &f;
+    return nullptr;
+}
+
+z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
+{
+    // 1. Geometry and flags.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    setGeometry(screen.width() / 2 - 550, screen.height() / 2 - 375, 1100, 750);
+    setFixedSize(1100, 750);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint);
+    setWindowTitle(QStringLiteral("Kivo游戏鼠标"));
+    setWindowIcon(QIcon(QStringLiteral(":/img/SysTrayIcon")));
+
+    // 2. Tray icon.
+    system_tray = new SystemTray(this);
+    system_tray->show();
+
+    // 3. Background, logo, titles.
+    QPalette pal = palette();
+    pal.setBrush(QPalette::Window, QPixmap(QStringLiteral(":/img/background")));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    auto *logo = new QLabel(this);
+    logo->setGeometry(36, 30, 25, 28);
+    logo->setPixmap(QPixmap(QStringLiteral(":/img/logo")));
+    auto *title = new QLabel(QStringLiteral("Kivo游戏鼠标"), this);
+    title->setGeometry(70, 32, 72, 12);
+    title->setStyleSheet(QStringLiteral("font-size:11px;color:rgba(255,255,255,0.6)"));
+    auto *title2 = new QLabel(QStringLiteral("KIVO GAMING MOUSE"), this);
+    title2->setGeometry(70, 48, 100, 8);
+    title2->setStyleSheet(QStringLiteral("font-size:7px;color:rgba(255,255,255,0.6)"));
+
+    // 4. Navigation.
+    nav_btns = new QButtonGroup(this);
+    const char *const labels[5] = {"主页", "鼠标键设置", "灯光设置", "指针速度", "设置"};
+    for (int id = 1; id <= 5; ++id) {
+        auto *b = new Navbtn(QString::fromUtf8(labels[id - 1]), this);
+        b->move(36, 110 + 56 * (id - 1));
+        nav_btns->addButton(b, id);
+    }
+    nav_btns->button(1)->setChecked(true);
+
+    // 5. The mouse picture, with the two zone masks above it.
+    const QRect pictureRect(180, 20, 920, 390);
+    mouselabel = pictureLabel(this, pictureRect);
+    wheel_mask = pictureLabel(this, pictureRect);
+    rear_mask = pictureLabel(this, pictureRect);
+    wheel_mask->hide();
+    rear_mask->hide();
+    setPicture(QStringLiteral(":/img/axis"));
+    mouse_status = 0;
+
+    // 6. Pages.
+    disconnectpage = new disconnect_Widget;
+    mainpage = new Mainpage;
+    btnpage = new button_Widget;
+    ledpage = new led_Widget;
+    pointerpage = new pointer_Widget;
+    configpage = new config_Widget;
+    side_stack = new QStackedWidget(this);
+    side_stack->setGeometry(180, 0, 920, 750);
+    for (QWidget *page : {static_cast<QWidget *>(disconnectpage), static_cast<QWidget *>(mainpage),
+                          static_cast<QWidget *>(btnpage), static_cast<QWidget *>(ledpage),
+                          static_cast<QWidget *>(pointerpage), static_cast<QWidget *>(configpage)})
+        side_stack->addWidget(page);
+    connect(nav_btns, &QButtonGroup::idToggled, side_stack,
+            [this](int id, bool checked) {
+                if (checked) side_stack->setCurrentIndex(id);
+            });
+    connect(nav_btns, &QButtonGroup::idToggled, this,
+            &z9ktool::page_changed);
+
+    // 7. Battery, reset, minimise and close.
+    battery_label = new QLabel(QStringLiteral("鼠标电量 100%"), this);
+    battery_label->setGeometry(36, 656, 108, 30);
+    battery_label->setAlignment(Qt::AlignCenter);
+    battery_label->setStyleSheet(QStringLiteral(
+        "background-color:transparent;margin:0px;font:12px;color:rgba(255,255,255,0.3);"));
+    battery_label->hide();
+    battery_timer = new QTimer(this);
+    battery_timer->start(60000);
+    connect(battery_timer, &QTimer::timeout, this, &z9ktool::update_battery_info);
+    reset_btn = new QPushButton(QStringLiteral("恢复出厂设置"), this);
+    reset_btn->setGeometry(36, 686, 108, 30);
+    reset_btn->setStyleSheet(qss_click_btn);
+    reset_btn->setCursor(Qt::PointingHandCursor);
+    min_btn = imageButton(this, QRect(1026, 30, 12, 12), QStringLiteral(":/img/min.png"),
+                          QStringLiteral(":/img/min_hover.png"), QStringLiteral("最小化"));
+    close_btn = imageButton(this, QRect(1058, 30, 12, 12), QStringLiteral(":/img/close.png"),
+                            QStringLiteral(":/img/close_hover.png"), QStringLiteral("关闭"));
+    connect(min_btn, &QPushButton::clicked, this, &QWidget::showMinimized);
+    connect(close_btn, &QPushButton::clicked, this, &QWidget::hide);
+
+    // 8. Update check.
+    startUpdateThread();
+
+    // 9. Shield over the navigation while the colour picker is open; lighting links.
+    mask_side = new QPushButton(this);
+    mask_side->setGeometry(0, 0, 180, 750);
+    mask_side->setFlat(true);
+    mask_side->setStyleSheet(QStringLiteral("border:none;background-color:transparent"));
+    mask_side->hide();
+    connect(mask_side, &QPushButton::clicked, ledpage->picker, &QWidget::hide);
+    connect(mask_side, &QPushButton::clicked, mask_side, &QWidget::hide);
+    connect(mask_side, &QPushButton::clicked, ledpage->mask_btn, &QWidget::hide);
+    connect(ledpage->picker, &ColorPicker::picker_close, mask_side, &QWidget::hide);
+    connect(ledpage->mask_btn, &QPushButton::clicked, mask_side, &QWidget::hide);
+    connect(ledpage, &led_Widget::color_changed, this, &z9ktool::updateImageColor);
+    connect(ledpage, &led_Widget::front_mode_changed, this, &z9ktool::updateImageFrontLedMode);
+    connect(ledpage, &led_Widget::rear_mode_changed, this, &z9ktool::updateImageRearLedMode);
+    connect(ledpage, &led_Widget::mask_show, mask_side, &QWidget::show);
+    animation_timer = new QTimer(this);
+    animation_timer->setInterval(40);
+    connect(animation_timer, &QTimer::timeout, this, &z9ktool::onTimeout);
+
+    // 10. Device notifications.
+    device_notifier = new DeviceNotifier(this);
+    connect(device_notifier, &DeviceNotifier::arrival, this, &z9ktool::device_arrival);
+    connect(device_notifier, &DeviceNotifier::removal, this, &z9ktool::device_removal);
+    unsigned long error = 0;
+    if (!device_notifier->start(this, &error)) qDebug() << "注册失败:" << error;
+
+    // 11. Presets, dialogs, remaining connections.
+    ledpage->init_user_color();
+    reset_confirm = new Confirm_Dialog(this);
+    reset_confirm->move(0, 0);
+    reset_confirm->hide();
+    update_confirm = new Update_Dialog(this);
+    update_confirm->move(0, 0);
+    update_confirm->hide();
+    connect(reset_btn, &QPushButton::clicked, reset_confirm, &QWidget::show);
+    connect(reset_confirm, &Confirm_Dialog::confirm_clicked, this, &z9ktool::reset_to_factory);
+    connect(btnpage, &button_Widget::mouseStatusChange, this, &z9ktool::anim_start);
+    connect(ledpage, &led_Widget::ledZoneChanged, this, &z9ktool::anim_start);
+    connect(system_tray, &SystemTray::sys_openClicked, this, &z9ktool::showWidget);
+    connect(system_tray, &QSystemTrayIcon::activated, this, &z9ktool::iconIsActived);
+    connect(system_tray, &SystemTray::sys_setAutorun, this, &z9ktool::setAutorun);
+}
+
+z9ktool::~z9ktool()
+{
+    if (m_updateThread) {
+        m_updateThread->quit();
+        m_updateThread->wait();
+    }
+}
+
+// ---- window behaviour ---------------------------------------------------------
+
+void z9ktool::mousePressEvent(QMouseEvent *event)
+{
+    if (start_window_drag(this)) event->ignore();
+}
+
+bool z9ktool::nativeEvent(const QByteArray &eventType, void *message, long *result)
+{
+#ifdef Q_OS_WIN
+    if (device_notifier) device_notifier->handleNativeMessage(message);
+#endif
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
+void z9ktool::showWidget()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void z9ktool::iconIsActived(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) showWidget();
+}
+
+void z9ktool::setAutorun(bool Autorun) { autorun::set_enabled(Autorun); }
+
+Navbtn *z9ktool::navButton(int id) const { return static_cast<Navbtn *>(nav_btns->button(id)); }
+
+void z9ktool::setNavigationEnabled(bool enabled)
+{
+    for (int id = 1; id <= 5; ++id) navButton(id)->setEnabled(enabled);
+}
+
+// ---- navigation and the view animation --------------------------------------
+
+void z9ktool::page_changed(int index, bool checked)
+{
+    if (!checked) return;
+    switch (index) {
+    case 1:
+    case 4:
+        after_status = 0;
+        animation_no = 0;
+        break;
+    case 2: {
+        const int target = btnpage->viewBtn->checkedId();
+        if (target == mouse_status) return;
+        after_status = target;
+        btnpage->hideAllMarkers();
+        if (target == 1)
+            animation_no = mouse_status == 0 ? 15 : 0;
+        else
+            animation_no = 15;
+        break;
+    }
+    case 3:
+        if (ledpage->ledzone_switch->checkedId() == 0) {
+            after_status = 3;
+            animation_no = mouse_status == 2 ? 0 : 15;
+        } else {
+            after_status = 0;
+            animation_no = 0;
+        }
+        break;
+    default:
+        return; // settings: the picture keeps its view
+    }
+    animation_timer->start();
+}
+
+void z9ktool::anim_start(int, bool)
+{
+    const FrameFolder *f = frame_folder(mouse_status, after_status);
+    animation_no = (f && mouse_status == f->second) ? 15 : 0;
+    animation_timer->start();
+}
+
+void z9ktool::onTimeout()
+{
+    if (mouse_status == after_status) {
+        animation_timer->stop();
+        showView(mouse_status);
+        if (mouse_status == 1 || mouse_status == 2) btnpage->showButtons();
+        return;
+    }
+    const FrameFolder *f = frame_folder(mouse_status, after_status);
+    if (!f) { // not a view pair we have frames for: jump
+        animation_timer->stop();
+        return;
+    }
+    const bool towardsFirst = after_status == f->first;
+    animation_no += towardsFirst ? -1 : 1;
+    if (animation_no >= 1 && animation_no <= 14) {
+        if (animation_no == 1 || animation_no == 14) maskHide();
+        setPicture(QStringLiteral(":/img/%1/%2").arg(QLatin1String(f->name)).arg(animation_no));
+    }
+    if (animation_no <= 0 || animation_no >= 15) {
+        const int target = after_status;
+        showView(target);
+        animation_timer->stop();
+        mouse_status = target;
+        if (target == 1 || target == 2) btnpage->showButtons();
+    }
+}
+
+void z9ktool::showView(int view)
+{
+    if (view < 0 || view > 3) return;
+    const ViewPictures &v = kViews[view];
+    setPicture(QString::fromUtf8(v.base));
+
+    wheel_image = loadImage(v.wheel);
+    recolor_nonzero(wheel_image, zone_colour(front_led_status, v.grey));
+    if (rear_led_status[4] == 6) {
+        rear_image = loadImage(v.magic);
+    } else {
+        rear_image = loadImage(v.rear);
+        const QRgb c = zone_colour(rear_led_status, v.grey);
+        if (view == 3)
+            recolor_white(rear_image, c);
+        else
+            recolor_nonzero(rear_image, c);
+    }
+    wheel_mask->setPixmap(QPixmap::fromImage(wheel_image));
+    rear_mask->setPixmap(QPixmap::fromImage(rear_image));
+    wheel_mask->setVisible(v.showWheel);
+    rear_mask->setVisible(v.showRear);
+}
+
+void z9ktool::setPicture(const QString &path)
+{
+    picture_path = path;
+    mouselabel->setPixmap(QPixmap(path));
+}
+
+void z9ktool::showAxis() { showView(0); }
+void z9ktool::showTop() { showView(1); }
+void z9ktool::showSide() { showView(2); }
+void z9ktool::showRear() { showView(3); }
+
+void z9ktool::maskHide()
+{
+    wheel_mask->hide();
+    rear_mask->hide();
+}
+
+void z9ktool::updateImageColor()
+{
+    if (ledpage->ledzone_switch->checkedId() == 1) {
+        recolor_nonzero(wheel_image, qRgb(front_led_status[8], front_led_status[9],
+                                          front_led_status[10]));
+        wheel_mask->setPixmap(QPixmap::fromImage(wheel_image));
+    } else {
+        recolor_nonzero(rear_image,
+                        qRgb(rear_led_status[8], rear_led_status[9], rear_led_status[10]));
+        rear_mask->setPixmap(QPixmap::fromImage(rear_image));
+    }
+}
+
+void z9ktool::updateImageFrontLedMode()
+{
+    recolor_nonzero(wheel_image, zone_colour(front_led_status, kUpdateGrey));
+    wheel_mask->setPixmap(QPixmap::fromImage(wheel_image));
+    wheel_mask->show();
+}
+
+void z9ktool::updateImageRearLedMode()
+{
+    if (rear_led_status[4] == 6)
+        rear_image = QImage(QStringLiteral(":/img/rear_rear_magic"));
+    else
+        recolor_nonzero(rear_image, zone_colour(rear_led_status, kUpdateGrey));
+    rear_mask->setPixmap(QPixmap::fromImage(rear_image));
+    rear_mask->show();
+}
+
+// ---- device presence and the status refresh -----------------------------------
+
+void z9ktool::update_mouse_status()
+{
+    // One frame for all four reads; byte 1 keeps the 1 of the front-zone read.
+    unsigned char frame[31] = {0};
+    frame[0] = 0xA0;
+    frame[1] = 0;
+    control_read(frame, rear_led_status);
+    frame[1] = 1;
+    control_read(frame, front_led_status);
+    frame[0] = 0xC2;
+    control_read(frame, dpi_status);
+    frame[0] = 0xC4;
+    control_read(frame, report_status);
+}
+
+void z9ktool::update_ui()
+{
+    // Button page: top view, side marker 3, then read button 2.
+    {
+        QSignalBlocker b1(btnpage->viewBtn), b2(btnpage->m_side_button), b3(btnpage->m_top_button);
+        btnpage->viewBtn->button(1)->setChecked(true);
+        btnpage->m_side_button->button(3)->setChecked(true);
+    }
+    if (btnpage->m_top_button->button(2)->isChecked())
+        btnpage->read_button_function(2, true);
+    else
+        btnpage->m_top_button->button(2)->setChecked(true);
+
+    // Lighting page.
+    {
+        QSignalBlocker b1(ledpage->ledzone_switch), b2(ledpage->front_mode_btn),
+            b3(ledpage->rear_mode_btn), b4(ledpage->speed_level), b5(ledpage->color_btn_g);
+        ledpage->ledzone_switch->button(1)->setChecked(true);
+        front_selected_color = 0;
+        rear_selected_color = 0;
+        ledpage->find_color(0);
+        ledpage->find_color(1);
+        if (front_selected_color != 0 && ledpage->color_btn_g->button(front_selected_color)) {
+            ledpage->color_btn_g->button(front_selected_color)->setChecked(true);
+        } else if (QAbstractButton *checked = ledpage->color_btn_g->checkedButton()) {
+            ledpage->color_btn_g->setExclusive(false);
+            checked->setChecked(false);
+            ledpage->color_btn_g->setExclusive(true);
+        }
+        ledpage->led_mode->setCurrentIndex(1);
+        switch (front_led_status[4]) {
+        case 0:
+            ledpage->front_mode_btn->button(0)->setChecked(true);
+            ledpage->widgets_disable();
+            break;
+        case 1:
+            ledpage->front_mode_btn->button(1)->setChecked(true);
+            ledpage->widgets_enable();
+            ledpage->speed_level->setEnabled(false);
+            break;
+        case 2:
+            ledpage->front_mode_btn->button(2)->setChecked(true);
+            ledpage->widgets_enable();
+            break;
+        default:
+            break;
+        }
+        const int rearEffect = rear_led_status[4];
+        if (rearEffect <= 3 || rearEffect == 6)
+            ledpage->rear_mode_btn->button(rearEffect)->setChecked(true);
+        if (front_led_status[5] >= 1 && front_led_status[5] <= 8)
+            ledpage->speed_level->setValue(front_led_status[5]);
+    }
+
+    // Pointer page.
+    pointerpage->pointer_nav->button(0)->setChecked(true);
+    {
+        dpi_Widget *dpi = pointerpage->dpi_area;
+        QSignalBlocker b1(pointerpage->report_area->report_button), b2(dpi->level_btn);
+        QSignalBlocker s1(dpi->dpi_level1), s2(dpi->dpi_level2), s3(dpi->dpi_level3),
+            s4(dpi->dpi_level4), s5(dpi->dpi_level5);
+        const int rate = report_status[3];
+        if (rate == 1 || rate == 2 || rate == 4 || rate == 8)
+            pointerpage->report_area->report_button->button(rate)->setChecked(true);
+        for (int level = 1; level <= 5; ++level)
+            dpi->title(level)->setStyleSheet(
+                QStringLiteral("font-size:12px;color:rgba(255,255,255,0.7)"));
+        if (QLabel *current = dpi->title(dpi_status[8] + 1))
+            current->setStyleSheet(QStringLiteral("font-size:12px;color:#00e39b"));
+        if (dpi_status[10] >= 1 && dpi_status[10] <= 5)
+            dpi->level_btn->button(dpi_status[10] - 1)->setChecked(true);
+        const int ys[5] = {37, 94, 150, 37, 94};
+        for (int level = 1; level <= 5; ++level) {
+            const int v = dpi_status[2 + level];
+            dpi->slider(level)->setValue(v);
+            dpi->value(level)->setText(QString::number(v * 50));
+            const int x0 = level <= 3 ? 177 : 563;
+            dpi->value(level)->move(x0 + v * 242 / 143 - 25, ys[level - 1]);
+        }
+    }
+
+    update_fw_version();
+    update_battery_info();
+    showAxis();
+    battery_label->show();
+    reset_btn->setEnabled(true);
+}
+
+void z9ktool::update_battery_info()
+{
+    if (!device_attached) return;
+    unsigned char frame[31] = {0x90};
+    unsigned char reply[32] = {0};
+    control_read(frame, reply);
+    battery_label->setText(QStringLiteral("鼠标电量 ") + QString::number(reply[3]) + "%");
+}
+
+void z9ktool::update_fw_version()
+{
+    qDebug() << "get fw version";
+    m_OpenConfigDevice(USB_VID, USB_PID);
+    unsigned char get_version[63] = {0xD0};
+    config_read(1, get_version, fw_version);
+    // The channel stays open: the macro download and the flashing use it.
+    configpage->firmware_version->setText(QStringLiteral("V%1.%2.%3")
+                                              .arg(fw_version[3])
+                                              .arg(fw_version[4])
+                                              .arg(fw_version[5]));
+}
+
+void z9ktool::reset_to_factory()
+{
+    unsigned char frame[31] = {0xEE};
+    m_WriteControl(31, frame);
+    configpage->fw_update_icon->hide();
+    side_stack->setCurrentIndex(1);
+    nav_btns->button(1)->setChecked(true);
+    setPicture(QStringLiteral(":/img/axis"));
+    mouse_status = 0;
+    startUpdateThread();
+    update_mouse_status();
+    update_ui();
+}
+
+void z9ktool::startUpdateThread()
+{
+    // The online update check runs on its own thread; it is wired in with the
+    // update worker.
+}
+
+void z9ktool::enter_attached_state()
+{
+    device_attached = 1;
+    side_stack->setCurrentIndex(1);
+    nav_btns->button(1)->setChecked(true);
+    setNavigationEnabled(true);
+    animation_timer->stop();
+    setPicture(QStringLiteral(":/img/axis"));
+    mouse_status = 0;
+    after_status = 0;
+    update_mouse_status();
+    update_ui();
+    startUpdateThread();
+}
+
+void z9ktool::enter_detached_state()
+{
+    side_stack->setCurrentIndex(0);
+    setNavigationEnabled(false);
+    battery_label->hide();
+    reset_btn->setEnabled(false);
+}
+
+void z9ktool::hideForRemoval()
+{
+    ledpage->picker->hide();
+    ledpage->mask_btn->hide();
+    mask_side->hide();
+    reset_confirm->hide();
+    update_confirm->hide();
+    configpage->fw_update_icon->hide();
+    disconnect(configpage->firmware_version, &QPushButton::clicked, update_confirm,
+               &Update_Dialog::show_dialog);
+}
+
+void z9ktool::device_arrival(const QString &)
+{
+    if (device_attached) return; // another collection of a mouse already open
+    qDebug() << "mouse plug in";
+    openresult = m_OpenDevice(USB_VID, USB_PID);
+    if (!openresult) return;
+    TcharToChar(openresult, dev_path, sizeof dev_path);
+    qDebug() << "PATH:" << dev_path;
+    enter_attached_state();
+}
+
+void z9ktool::device_removal(const QString &interfaceName)
+{
+    if (!devbroadcast::removal_matches(interfaceName, QByteArray(dev_path))) return;
+    device_attached = 0;
+    hideForRemoval();
+    m_CloseDevice();
+    openresult = m_OpenDevice(USB_VID, USB_PID);
+    if (openresult) {
+        // Still reachable through another matching interface.
+        TcharToChar(openresult, dev_path, sizeof dev_path);
+        enter_attached_state();
+    } else {
+        enter_detached_state(); // dev_path keeps the old path
+    }
+}

@@ -1,0 +1,118 @@
+// The program's only top-level window: navigation column, page stack, the
+// animated mouse picture with its two lighting zones, and the device logic
+// (plug and unplug, status refresh, battery, firmware version, factory reset).
+#ifndef Z9KTOOL_H
+#define Z9KTOOL_H
+
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+class QButtonGroup;
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+class QThread;
+class QTimer;
+
+class SystemTray;
+class DeviceNotifier;
+class disconnect_Widget;
+class Mainpage;
+class button_Widget;
+class led_Widget;
+class pointer_Widget;
+class config_Widget;
+class Confirm_Dialog;
+class Update_Dialog;
+class Navbtn;
+
+class z9ktool : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit z9ktool(QWidget *parent = nullptr);
+    ~z9ktool() override;
+
+    SystemTray *system_tray;
+    QLabel *mouselabel;
+    QLabel *wheel_mask;
+    QLabel *rear_mask;
+    disconnect_Widget *disconnectpage;
+    Mainpage *mainpage;
+    button_Widget *btnpage;
+    led_Widget *ledpage;
+    pointer_Widget *pointerpage;
+    config_Widget *configpage;
+    QStackedWidget *side_stack;
+    QButtonGroup *nav_btns;
+    Confirm_Dialog *reset_confirm;
+    Update_Dialog *update_confirm;
+    QTimer *animation_timer;
+    int animation_no = 0;
+    QTimer *battery_timer;
+    QLabel *battery_label;
+    QPushButton *reset_btn;
+    QPushButton *min_btn;
+    QPushButton *close_btn;
+    QPushButton *mask_side;
+    QString updatefile;
+    QString fwfile;
+    QThread *m_updateThread = nullptr;
+    QObject *m_update = nullptr;
+    DeviceNotifier *device_notifier = nullptr;
+    QString picture_path; // resource shown in mouselabel
+
+    void update_mouse_status();
+    void update_ui();
+    void update_fw_version();
+    void startUpdateThread();
+
+    // The frame folder joining two views, and each view's position in it
+    // (0 for the first view named, 15 for the second); null for the same view.
+    struct FrameFolder {
+        const char *name;
+        int first;
+        int second;
+    };
+    static const FrameFolder *frame_folder(int viewA, int viewB);
+
+    // Switches to the mouse-present state (page, navigation, picture, full re-read).
+    void enter_attached_state();
+    // Switches to the no-mouse state (page 0, navigation and reset disabled).
+    void enter_detached_state();
+
+public slots:
+    void showWidget();
+    void onTimeout();
+    void iconIsActived(QSystemTrayIcon::ActivationReason reason);
+    void setAutorun(bool Autorun);
+    void page_changed(int index, bool checked);
+    void anim_start(int ID, bool i);
+    void reset_to_factory();
+    void update_battery_info();
+    void showAxis();
+    void showTop();
+    void showSide();
+    void showRear();
+    void maskHide();
+    void updateImageColor();
+    void updateImageFrontLedMode();
+    void updateImageRearLedMode();
+
+    // Device-change handling, fed by the platform's notifications.
+    void device_arrival(const QString &interfaceName);
+    void device_removal(const QString &interfaceName);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
+
+private:
+    void setPicture(const QString &path);
+    void showView(int view);
+    void hideForRemoval();
+    Navbtn *navButton(int id) const;
+    void setNavigationEnabled(bool enabled);
+};
+
+#endif

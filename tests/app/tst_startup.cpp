@@ -1,0 +1,114 @@
+// The program as a process: options, the single instance, refusing a missing
+// or incomplete device library.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class Startup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void unknownOptionExitsWithOne();
+    void missingLibraryIsRefused();
+    void libraryMissingAnExportIsRefused();
+    void secondCopyRefusedUntilTheFirstIsKilled();
+
+private:
+    QProcessEnvironment env(const QString &library) const;
+    // Starts the program and waits until its window state is settled.
+    void startRunning(QProcess &p);
+    QTemporaryDir m_tmp;
+};
+
+void Startup::initTestCase() { QVERIFY(m_tmp.isValid()); }
+
+QProcessEnvironment Startup::env(const QString &library) const
+{
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("QT_QPA_PLATFORM", "offscreen");
+    e.insert("VELQA_LIBRARY", library);
+    e.insert("KIVO_AUTOCLOSE_BOXES", "1");
+    e.insert("QT_LOGGING_TO_CONSOLE", "1"); // debug lines to stderr, not the journal
+    // The single-instance marker is keyed on a file in the temporary folder:
+    // a folder of our own keeps these runs apart from anything else running.
+    e.insert("TMPDIR", m_tmp.path());
+    e.insert("XDG_CONFIG_HOME", m_tmp.path());
+    e.insert("VMOUSE_STATE", "");
+    return e;
+}
+
+void Startup::startRunning(QProcess &p)
+{
+    p.setProcessEnvironment(env(VMOUSE_LIBRARY));
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(KIVO_EXECUTABLE, {"-h"});
+    QVERIFY(p.waitForStarted());
+    // "PATH:" is written once the mouse is open, after the marker is claimed.
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += p.readAll()).contains("PATH:") ||
+                                 p.state() != QProcess::Running,
+                             20000);
+    QVERIFY2(p.state() == QProcess::Running, out.constData());
+}
+
+void Startup::unknownOptionExitsWithOne()
+{
+    QProcess p;
+    p.setProcessEnvironment(env(VMOUSE_LIBRARY));
+    p.start(KIVO_EXECUTABLE, {"--bogus"});
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(!p.readAllStandardError().contains("box:")); // ended before any window
+}
+
+void Startup::missingLibraryIsRefused()
+{
+    QProcess p;
+    p.setProcessEnvironment(env(m_tmp.filePath("nowhere/libvelqa.so")));
+    p.start(KIVO_EXECUTABLE, QStringList());
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
+    const QByteArray err = p.readAllStandardError();
+    QVERIFY2(err.contains("box: 2 | Load VELQA.dll fail!"), err.constData());
+}
+
+void Startup::libraryMissingAnExportIsRefused()
+{
+    QProcess p;
+    p.setProcessEnvironment(env(PARTIAL_LIBRARY));
+    p.start(KIVO_EXECUTABLE, QStringList());
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
+    const QByteArray err = p.readAllStandardError();
+    QVERIFY2(err.contains("| Load VELQA.dll fail!"), err.constData());
+    QVERIFY(!err.contains("PATH:")); // no entry point was ever called
+}
+
+void Startup::secondCopyRefusedUntilTheFirstIsKilled()
+{
+    QProcess first;
+    startRunning(first);
+
+    QProcess second;
+    second.setProcessEnvironment(env(VMOUSE_LIBRARY));
+    second.start(KIVO_EXECUTABLE, {"-h"});
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitCode(), 0);
+    const QByteArray err = second.readAllStandardError();
+    QVERIFY2(err.contains("box: WARNING | Kivo游戏鼠标客户端已运行!"), err.constData());
+    QVERIFY(!err.contains("PATH:"));
+    QCOMPARE(first.state(), QProcess::Running); // left untouched
+
+    // A copy that dies without cleaning up must not lock the next one out.
+    first.kill(); // SIGKILL
+    QVERIFY(first.waitForFinished(10000));
+    QProcess third;
+    startRunning(third);
+    third.terminate();
+    QVERIFY(third.waitForFinished(10000) || (third.kill(), third.waitForFinished(10000)));
+}
+
+QTEST_GUILESS_MAIN(Startup)
+#include "tst_startup.moc"
