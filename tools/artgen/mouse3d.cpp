@@ -443,7 +443,7 @@ enum Zone { ZoneNone = 0, ZoneFront = 1, ZoneRear = 2 };
 
 struct Surf {
     V3 albedo;
-    double spec = 0.25, shin = 30, refl = 0.3;
+    double specular = 0.25, shin = 30, refl = 0.3;
     V3 glow;
     double ao = 1.0;
     int zone = ZoneNone;
@@ -460,7 +460,7 @@ Surf shellSurface(V3 p, double d)
     const V3 body = rgb(40, 43, 51);
     const V3 diffuser = rgb(150, 156, 166);
     s.albedo = body;
-    s.spec = 0.18, s.shin = 26, s.refl = 0.22;
+    s.specular = 0.18, s.shin = 26, s.refl = 0.22;
     double x = p.x, y = p.y, z = p.z;
     double dark = 0; // seam darkening 0..1
     double lift = 0; // bevel highlight beside a seam
@@ -469,11 +469,11 @@ Surf shellSurface(V3 p, double d)
     // desk skirt and its accent line
     if (z < 2.0) {
         s.albedo = rgb(14, 15, 18);
-        s.spec = 0.6, s.shin = 90, s.refl = 0.6;
+        s.specular = 0.6, s.shin = 90, s.refl = 0.6;
     } else if (z < 2.65) {
         s.albedo = rgb(0, 227, 155) * 0.4;
         s.glow = rgb(0, 227, 155) * 0.55;
-        s.spec = 0.3, s.refl = 0.1;
+        s.specular = 0.3, s.refl = 0.1;
     }
     s.ao = 0.45 + 0.55 * smooth(0.0, 14.0, z);
 
@@ -482,7 +482,7 @@ Surf shellSurface(V3 p, double d)
     if (z > 2.65) {
         if (buttonZone) {
             s.albedo = rgb(44, 47, 56);
-            s.spec = 0.35, s.shin = 55, s.refl = 0.38;
+            s.specular = 0.35, s.shin = 55, s.refl = 0.38;
         }
         if (y > ybe - 1) {
             dark = std::max(dark, groove(d - kSeamD) * smooth(ybe - 1, ybe, y));
@@ -499,7 +499,7 @@ Surf shellSurface(V3 p, double d)
         if (ss < 0) {
             s.albedo = diffuser * 0.7;
             s.glow = diffuser * 0.08;
-            s.spec = 0.5, s.shin = 60, s.refl = 0.25;
+            s.specular = 0.5, s.shin = 60, s.refl = 0.25;
             s.zone = ZoneFront;
             // darker towards the wheel, as the slot is deep there
             s.ao *= 0.55 + 0.45 * smooth(3.6, 5.0, std::fabs(x));
@@ -511,11 +511,11 @@ Surf shellSurface(V3 p, double d)
         double hs = dpiHousingSd(x, y);
         if (hs < 0) {
             s.albedo = rgb(20, 21, 25);
-            s.spec = 0.7, s.shin = 120, s.refl = 0.7;
+            s.specular = 0.7, s.shin = 120, s.refl = 0.7;
             double bs = dpiButtonSd(x, y);
             if (bs < 0) {
                 s.albedo = rgb(52, 55, 63);
-                s.spec = 0.35, s.shin = 50, s.refl = 0.3;
+                s.specular = 0.35, s.shin = 50, s.refl = 0.3;
             }
             dark = std::max(dark, groove(bs, 0.2));
             lift = std::max(lift, 0.6 * groove(bs + 0.4, 0.15));
@@ -537,14 +537,14 @@ Surf shellSurface(V3 p, double d)
                 double t = std::sin((y * 0.7 + z * 0.7) * 2 * kPi / 1.5);
                 double rib = smooth(-0.2, 0.6, t);
                 s.albedo = rgb(24, 26, 30) * (0.75 + 0.45 * rib);
-                s.spec = 0.08 + 0.12 * rib, s.shin = 14, s.refl = 0.06 + 0.1 * rib;
+                s.specular = 0.08 + 0.12 * rib, s.shin = 14, s.refl = 0.06 + 0.1 * rib;
             }
             dark = std::max(dark, 0.8 * groove(gs, 0.28));
             if (left) {
                 double bs = sideButtonSd(y, z);
                 if (bs < 0) {
                     s.albedo = rgb(46, 49, 58);
-                    s.spec = 0.45, s.shin = 70, s.refl = 0.45;
+                    s.specular = 0.45, s.shin = 70, s.refl = 0.45;
                 }
                 dark = std::max(dark, groove(bs, 0.24));
                 lift = std::max(lift, groove(bs + 0.45, 0.16));
@@ -554,14 +554,14 @@ Surf shellSurface(V3 p, double d)
             if (rs < 0 && d < 9.5) {
                 s.albedo = diffuser * 0.8;
                 s.glow = diffuser * 0.10;
-                s.spec = 0.6, s.shin = 80, s.refl = 0.35;
+                s.specular = 0.6, s.shin = 80, s.refl = 0.35;
                 s.zone = ZoneRear;
             }
             if (d < 9.5) dark = std::max(dark, 0.85 * groove(rs, 0.3));
         }
     }
     s.albedo = s.albedo * (1 - 0.85 * dark) + V3(0.05, 0.05, 0.055) * lift;
-    s.spec *= (1 - 0.8 * dark);
+    s.specular *= (1 - 0.8 * dark);
     s.refl *= (1 - 0.8 * dark);
     return s;
 }
@@ -571,12 +571,12 @@ Surf wheelSurface(double xLocal)
     Surf s;
     if (std::fabs(xLocal) < 2.05) {
         s.albedo = rgb(46, 48, 54);
-        s.spec = 0.2, s.shin = 20, s.refl = 0.12;
+        s.specular = 0.2, s.shin = 20, s.refl = 0.12;
     } else {
         V3 diffuser = rgb(160, 166, 176);
         s.albedo = diffuser * 0.75;
         s.glow = diffuser * 0.12;
-        s.spec = 0.7, s.shin = 90, s.refl = 0.4;
+        s.specular = 0.7, s.shin = 90, s.refl = 0.4;
         s.zone = ZoneFront;
     }
     return s;
@@ -618,19 +618,19 @@ V3 shade(const Surf &s, V3 n)
     }
     double nv = std::max(0.0, dot(n, v));
     V3 diff = V3(0.05, 0.055, 0.065);
-    V3 spec;
+    V3 specular;
     for (const Light &l : lights) {
         double nl = std::max(0.0, dot(n, l.dir));
         diff = diff + l.col * nl;
         V3 h = norm(l.dir + v);
-        spec = spec + l.col * (s.spec * std::pow(std::max(0.0, dot(n, h)), s.shin));
+        specular = specular + l.col * (s.specular * std::pow(std::max(0.0, dot(n, h)), s.shin));
     }
     V3 r = n * (2 * nv) - v;
     double fres = 0.06 + 0.94 * std::pow(1 - nv, 4);
     V3 refl = envLight(r) * (s.refl * fres * 1.4);
     // cool rim from behind
     double rim = std::pow(1 - nv, 3.0) * 0.12;
-    V3 c = mul(s.albedo, diff) * s.ao + (spec + refl) * (0.35 + 0.65 * s.ao) +
+    V3 c = mul(s.albedo, diff) * s.ao + (specular + refl) * (0.35 + 0.65 * s.ao) +
            V3(0.25, 0.4, 0.45) * rim + s.glow;
     return c;
 }
