@@ -1,38 +1,33 @@
 #include "recolor.h"
 
 namespace {
-// Masks are drawn as 32-bit ARGB; anything else is converted once so the scan
-// below can read whole pixels.
-bool prepare(QImage &img)
+// Paints `colour` (opaque) on every pixel `lit` accepts and clears the others
+// when `clearOthers`. Masks are drawn as 32-bit ARGB; anything else is
+// converted once so the scan can read whole pixels.
+template <typename Lit> void tint(QImage &img, QRgb colour, bool clearOthers, Lit lit)
 {
-    if (img.isNull()) return false;
+    if (img.isNull()) return;
     if (img.format() != QImage::Format_ARGB32) img = img.convertToFormat(QImage::Format_ARGB32);
-    return true;
+    const QRgb c = colour | 0xff000000u;
+    const int w = img.width();
+    for (int y = 0; y < img.height(); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            if (lit(line[x])) line[x] = c;
+            else if (clearOthers) line[x] = 0;
+    }
 }
 } // namespace
 
 void recolor_nonzero(QImage &img, QRgb colour)
 {
-    if (!prepare(img)) return;
-    const QRgb c = colour | 0xff000000u;
-    const int w = img.width();
-    for (int y = 0; y < img.height(); ++y) {
-        QRgb *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            if (line[x] != 0) line[x] = c;
-    }
+    // The others are 0 already: nothing to clear.
+    tint(img, colour, false, [](QRgb p) { return p != 0; });
 }
 
 void recolor_white(QImage &img, QRgb colour)
 {
-    if (!prepare(img)) return;
-    const QRgb c = colour | 0xff000000u;
-    const int w = img.width();
-    for (int y = 0; y < img.height(); ++y) {
-        QRgb *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            line[x] = (line[x] & 0x00ffffffu) == 0x00ffffffu ? c : 0;
-    }
+    tint(img, colour, true, [](QRgb p) { return (p & 0x00ffffffu) == 0x00ffffffu; });
 }
 
 QRgb zone_colour(const unsigned char *record, int grey)
