@@ -131,8 +131,19 @@ void attach_at_start(z9ktool &window)
     }
 }
 
+void prepare_platform()
+{
+#ifdef Q_OS_LINUX
+    // The window is painted in software; without this the X11 platform loads
+    // the OpenGL driver stack (with LLVM, some 50 MB resident) for nothing.
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+#endif
+}
+
 int kivo_main(int argc, char **argv)
 {
+    prepare_platform();
     QApplication a(argc, argv);
     // The window's close button only hides it; the program lives in the tray.
     a.setQuitOnLastWindowClosed(false);

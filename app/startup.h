@@ -27,6 +27,9 @@ void show_startup_box(const QString &title, const QString &text);
 // First open of the mouse and the window's initial state.
 void attach_at_start(z9ktool &window);
 
+// Settings of the windowing system made before the application exists.
+void prepare_platform();
+
 // The whole program; returns the process's exit code.
 int kivo_main(int argc, char **argv);
 
