@@ -148,8 +148,10 @@ int kivo_main(int argc, char **argv)
     // The window's close button only hides it; the program lives in the tray.
     a.setQuitOnLastWindowClosed(false);
 
-    QCommandLineParser parser;
+    // Declared in this order so that leaving the scope releases the marker,
+    // the font, the parser, the option and the application, in that order.
     QCommandLineOption hidden(QStringLiteral("h"));
+    QCommandLineParser parser;
     parser.addOption(hidden);
     parser.process(a); // an unknown option ends the process with code 1
 
