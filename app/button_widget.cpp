@@ -6,7 +6,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
+namespace
+{
 QRadioButton *marker(QWidget *parent, int x, int y)
 {
     auto *b = new QRadioButton(parent);
@@ -56,16 +57,11 @@ button_Widget::button_Widget(QWidget *parent) : QWidget(parent)
     m_side_button2->hide();
     m_side_button3->hide();
 
-    connect(viewBtn, &QButtonGroup::idToggled, this,
-            &button_Widget::hideMouseButton);
-    connect(viewBtn, &QButtonGroup::idToggled, this,
-            &button_Widget::mouseStatusChange);
-    connect(viewBtn, &QButtonGroup::idToggled, this,
-            &button_Widget::read_btn_when_switch);
-    connect(m_top_button, &QButtonGroup::idToggled, this,
-            &button_Widget::read_button_function);
-    connect(m_side_button, &QButtonGroup::idToggled, this,
-            &button_Widget::read_button_function);
+    connect(viewBtn, &QButtonGroup::idToggled, this, &button_Widget::hideMouseButton);
+    connect(viewBtn, &QButtonGroup::idToggled, this, &button_Widget::mouseStatusChange);
+    connect(viewBtn, &QButtonGroup::idToggled, this, &button_Widget::read_btn_when_switch);
+    connect(m_top_button, &QButtonGroup::idToggled, this, &button_Widget::read_button_function);
+    connect(m_side_button, &QButtonGroup::idToggled, this, &button_Widget::read_button_function);
 }
 
 int button_Widget::current_button() const
@@ -90,8 +86,10 @@ void button_Widget::showButtons()
 
 void button_Widget::hideAllMarkers()
 {
-    for (QAbstractButton *b : m_top_button->buttons()) b->hide();
-    for (QAbstractButton *b : m_side_button->buttons()) b->hide();
+    for (QAbstractButton *b : m_top_button->buttons())
+        b->hide();
+    for (QAbstractButton *b : m_side_button->buttons())
+        b->hide();
 }
 
 void button_Widget::hideMouseButton(int ID, bool checked)
@@ -99,7 +97,8 @@ void button_Widget::hideMouseButton(int ID, bool checked)
     if (ID != 1) return;
     QButtonGroup *leaving = checked ? m_side_button : m_top_button;
     after_status = checked ? 1 : 2;
-    for (QAbstractButton *b : leaving->buttons()) b->hide();
+    for (QAbstractButton *b : leaving->buttons())
+        b->hide();
 }
 
 void button_Widget::read_button_function(int ID, bool checked)

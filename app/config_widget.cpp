@@ -5,7 +5,8 @@
 #include <QPainter>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 const QString kCaptionStyle = QStringLiteral("font-size:12px;color:rgba(255,255,255,0.7)");
 const QString kVersionStyle = QStringLiteral(
     "background-color:transparent;padding-right:20px;text-align:right;font-size:12px;"
@@ -25,7 +26,8 @@ config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(920, 750);
     QPalette pal = palette();
-    pal.setBrush(QPalette::Window, QPixmap(QStringLiteral(":/img/background")).copy(180, 0, 920, 750));
+    pal.setBrush(QPalette::Window,
+                 QPixmap(QStringLiteral(":/img/background")).copy(180, 0, 920, 750));
     setPalette(pal);
     setAutoFillBackground(true);
 

@@ -24,8 +24,8 @@ unsigned char send_cmd[31] = {0};
 unsigned char button_status[32] = {0};
 unsigned char front_led_status[32] = {0};
 // Effect 0, speed 1, white: what the picture shows for the rear zone until it is read.
-unsigned char rear_led_status[32] = {0x4D, 0xA0, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00,
-                                     0xFF, 0xFF, 0xFF, 0x00};
+unsigned char rear_led_status[32] = {0x4D, 0xA0, 0x00, 0x00, 0x00, 0x01,
+                                     0x01, 0x00, 0xFF, 0xFF, 0xFF, 0x00};
 unsigned char dpi_status[32] = {0};
 unsigned char report_status[32] = {0};
 unsigned char fw_version[64] = {0};
@@ -38,7 +38,8 @@ QImage rear_image;
 int front_selected_color = 0;
 int rear_selected_color = 0;
 
-namespace {
+namespace
+{
 const int kRetryRounds = 10;
 
 bool control_round(unsigned char *frame, unsigned char *reply)

@@ -1,6 +1,7 @@
 #include "dialog_common.h"
 
-namespace dialog_common {
+namespace dialog_common
+{
 
 void decorate(QWidget *dialog, const QString &panelImage, const QString &title)
 {

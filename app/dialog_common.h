@@ -6,7 +6,8 @@
 #include <QPushButton>
 #include <QString>
 
-namespace dialog_common {
+namespace dialog_common
+{
 
 // The translucent backdrop and the panel picture.
 void decorate(QWidget *dialog, const QString &panelImage, const QString &title);

@@ -6,7 +6,8 @@
 #include <QPushButton>
 #include <QSlider>
 
-namespace {
+namespace
+{
 const char *const kTitles[5] = {"级别I", "级别II", "级别III", "级别IV", "级别V"};
 const QPoint kSliderPos[5] = {{172, 7}, {172, 64}, {172, 121}, {558, 7}, {558, 64}};
 const QString kTitleStyle = QStringLiteral("font-size:12px;color:rgba(255,255,255,0.7)");

@@ -2,7 +2,8 @@
 // sees) and HID usages (what the mouse stores), and the names shown for keys.
 #include "kivomouse.h"
 
-namespace {
+namespace
+{
 
 struct KeyPair {
     quint8 vkey;
@@ -32,11 +33,16 @@ struct Tables {
             toHid[vkey] = quint8(hid);
             toVkey[hid] = quint8(vkey);
         };
-        for (int v = 0x41; v <= 0x5a; ++v) add(v, v - 0x3d); // A-Z
-        for (int v = 0x31; v <= 0x39; ++v) add(v, v - 0x13); // 1-9
-        for (int v = 0x70; v <= 0x7b; ++v) add(v, v - 0x36); // F1-F12
-        for (int v = 0x61; v <= 0x69; ++v) add(v, v - 8);    // keypad 1-9
-        for (const KeyPair &p : kSingles) add(p.vkey, p.hid);
+        for (int v = 0x41; v <= 0x5a; ++v)
+            add(v, v - 0x3d); // A-Z
+        for (int v = 0x31; v <= 0x39; ++v)
+            add(v, v - 0x13); // 1-9
+        for (int v = 0x70; v <= 0x7b; ++v)
+            add(v, v - 0x36); // F1-F12
+        for (int v = 0x61; v <= 0x69; ++v)
+            add(v, v - 8); // keypad 1-9
+        for (const KeyPair &p : kSingles)
+            add(p.vkey, p.hid);
         toVkey[0x32] = 0xdc; // the non-US "#" key reads back as backslash
     }
 };
@@ -49,63 +55,115 @@ const Tables &tables()
 
 } // namespace
 
-quint8 vkeytohid(quint8 vkey) { return tables().toHid[vkey]; }
+quint8 vkeytohid(quint8 vkey)
+{
+    return tables().toHid[vkey];
+}
 
-quint8 hidtovkey(quint8 hid) { return tables().toVkey[hid]; }
+quint8 hidtovkey(quint8 hid)
+{
+    return tables().toVkey[hid];
+}
 
 QString vkeytostring(quint8 vkey)
 {
-    if (vkey >= 0x60 && vkey <= 0x69) return QStringLiteral("NUMPAD") + QString::number(vkey - 0x60);
+    if (vkey >= 0x60 && vkey <= 0x69)
+        return QStringLiteral("NUMPAD") + QString::number(vkey - 0x60);
     if (vkey >= 0x70 && vkey <= 0x87) return QStringLiteral("F") + QString::number(vkey - 0x6f);
     switch (vkey) {
     case 0x00:
     case 0x6c:
-    case 0xff: return QString();
-    case 0x08: return QStringLiteral("BACKSPACE");
-    case 0x09: return QStringLiteral("TAB");
-    case 0x0d: return QStringLiteral("Enter");
-    case 0x13: return QStringLiteral("Pause");
-    case 0x14: return QStringLiteral("CAPSLOCK");
-    case 0x1b: return QStringLiteral("ESC");
-    case 0x20: return QStringLiteral("SPACE");
-    case 0x21: return QStringLiteral("PageUp");
-    case 0x22: return QStringLiteral("PageDown");
-    case 0x23: return QStringLiteral("END");
-    case 0x24: return QStringLiteral("HOME");
-    case 0x25: return QStringLiteral("LEFT");
-    case 0x26: return QStringLiteral("UP");
-    case 0x27: return QStringLiteral("RIGHT");
-    case 0x28: return QStringLiteral("DOWN");
-    case 0x2c: return QStringLiteral("PrtSc");
-    case 0x2d: return QStringLiteral("INSERT");
-    case 0x2e: return QStringLiteral("DELETE");
-    case 0x5b: return QStringLiteral("WIN");
-    case 0x5c: return QStringLiteral("RIGHT WIN");
-    case 0x5d: return QStringLiteral("APPS");
-    case 0x6a: return QStringLiteral("*");
-    case 0x6b: return QStringLiteral("+");
+    case 0xff:
+        return QString();
+    case 0x08:
+        return QStringLiteral("BACKSPACE");
+    case 0x09:
+        return QStringLiteral("TAB");
+    case 0x0d:
+        return QStringLiteral("Enter");
+    case 0x13:
+        return QStringLiteral("Pause");
+    case 0x14:
+        return QStringLiteral("CAPSLOCK");
+    case 0x1b:
+        return QStringLiteral("ESC");
+    case 0x20:
+        return QStringLiteral("SPACE");
+    case 0x21:
+        return QStringLiteral("PageUp");
+    case 0x22:
+        return QStringLiteral("PageDown");
+    case 0x23:
+        return QStringLiteral("END");
+    case 0x24:
+        return QStringLiteral("HOME");
+    case 0x25:
+        return QStringLiteral("LEFT");
+    case 0x26:
+        return QStringLiteral("UP");
+    case 0x27:
+        return QStringLiteral("RIGHT");
+    case 0x28:
+        return QStringLiteral("DOWN");
+    case 0x2c:
+        return QStringLiteral("PrtSc");
+    case 0x2d:
+        return QStringLiteral("INSERT");
+    case 0x2e:
+        return QStringLiteral("DELETE");
+    case 0x5b:
+        return QStringLiteral("WIN");
+    case 0x5c:
+        return QStringLiteral("RIGHT WIN");
+    case 0x5d:
+        return QStringLiteral("APPS");
+    case 0x6a:
+        return QStringLiteral("*");
+    case 0x6b:
+        return QStringLiteral("+");
     case 0x6d:
-    case 0xbd: return QStringLiteral("-");
-    case 0x6e: return QStringLiteral(".");
+    case 0xbd:
+        return QStringLiteral("-");
+    case 0x6e:
+        return QStringLiteral(".");
     case 0x6f:
-    case 0xbf: return QStringLiteral("/");
-    case 0x90: return QStringLiteral("NUMLOCK");
-    case 0x91: return QStringLiteral("ScrollLock");
-    case 0xa0: return QStringLiteral("SHIFT");
-    case 0xa1: return QStringLiteral("RIGHT SHIFT");
-    case 0xa2: return QStringLiteral("CTRL");
-    case 0xa3: return QStringLiteral("RIGHT CTRL");
-    case 0xa4: return QStringLiteral("ALT");
-    case 0xa5: return QStringLiteral("RIGHT ALT");
-    case 0xba: return QStringLiteral(";");
-    case 0xbb: return QStringLiteral("=");
-    case 0xbc: return QStringLiteral("<"); // named by its shifted symbol
-    case 0xbe: return QStringLiteral(">");
-    case 0xc0: return QStringLiteral("`");
-    case 0xdb: return QStringLiteral("[");
-    case 0xdc: return QStringLiteral("\\");
-    case 0xdd: return QStringLiteral("]");
-    case 0xde: return QStringLiteral("'");
-    default: return QString(QChar(ushort(vkey)));
+    case 0xbf:
+        return QStringLiteral("/");
+    case 0x90:
+        return QStringLiteral("NUMLOCK");
+    case 0x91:
+        return QStringLiteral("ScrollLock");
+    case 0xa0:
+        return QStringLiteral("SHIFT");
+    case 0xa1:
+        return QStringLiteral("RIGHT SHIFT");
+    case 0xa2:
+        return QStringLiteral("CTRL");
+    case 0xa3:
+        return QStringLiteral("RIGHT CTRL");
+    case 0xa4:
+        return QStringLiteral("ALT");
+    case 0xa5:
+        return QStringLiteral("RIGHT ALT");
+    case 0xba:
+        return QStringLiteral(";");
+    case 0xbb:
+        return QStringLiteral("=");
+    case 0xbc:
+        return QStringLiteral("<"); // named by its shifted symbol
+    case 0xbe:
+        return QStringLiteral(">");
+    case 0xc0:
+        return QStringLiteral("`");
+    case 0xdb:
+        return QStringLiteral("[");
+    case 0xdc:
+        return QStringLiteral("\\");
+    case 0xdd:
+        return QStringLiteral("]");
+    case 0xde:
+        return QStringLiteral("'");
+    default:
+        return QString(QChar(ushort(vkey)));
     }
 }

@@ -8,7 +8,8 @@
 #include <QSlider>
 #include <QStackedWidget>
 
-namespace {
+namespace
+{
 QPushButton *tab(QWidget *parent, const QString &text, int x)
 {
     auto *b = new QPushButton(text, parent);
@@ -81,18 +82,19 @@ led_Widget::led_Widget(QWidget *parent) : QWidget(parent)
     connect(mask_btn, &QPushButton::clicked, picker, &QWidget::hide);
     connect(mask_btn, &QPushButton::clicked, mask_btn, &QWidget::hide);
 
-    connect(ledzone_switch, &QButtonGroup::idToggled, this,
-            [this](int id, bool checked) {
-                if (!checked) return;
-                after_status = id == 0 ? 3 : 0;
-                led_mode->setCurrentIndex(id);
-            });
+    connect(ledzone_switch, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (!checked) return;
+        after_status = id == 0 ? 3 : 0;
+        led_mode->setCurrentIndex(id);
+    });
     // Forwarded after the zone is switched, so the picture animates to the new view.
-    connect(ledzone_switch, &QButtonGroup::idToggled, this,
-            &led_Widget::ledZoneChanged);
+    connect(ledzone_switch, &QButtonGroup::idToggled, this, &led_Widget::ledZoneChanged);
 }
 
-int led_Widget::find_color(int) { return 0; }
+int led_Widget::find_color(int)
+{
+    return 0;
+}
 
 void led_Widget::widgets_disable()
 {

@@ -1,3 +1,6 @@
 #include "startup.h"
 
-int main(int argc, char *argv[]) { return kivo_main(argc, argv); }
+int main(int argc, char *argv[])
+{
+    return kivo_main(argc, argv);
+}

@@ -33,10 +33,9 @@ pointer_Widget::pointer_Widget(QWidget *parent) : QWidget(parent)
     pointer_cfg_area->addWidget(report_area);
     pointer_cfg_area->addWidget(dpi_area);
     pointer_cfg_area->setCurrentIndex(0);
-    connect(pointer_nav, &QButtonGroup::idToggled,
-            pointer_cfg_area, [this](int id, bool checked) {
-                if (checked) pointer_cfg_area->setCurrentIndex(id);
-            });
+    connect(pointer_nav, &QButtonGroup::idToggled, pointer_cfg_area, [this](int id, bool checked) {
+        if (checked) pointer_cfg_area->setCurrentIndex(id);
+    });
 }
 
 void pointer_Widget::paintEvent(QPaintEvent *)

@@ -1,6 +1,7 @@
 #include "recolor.h"
 
-namespace {
+namespace
+{
 // Paints `colour` (opaque) on every pixel `lit` accepts and clears the others
 // when `clearOthers`. Masks are drawn as 32-bit ARGB; anything else is
 // converted once so the scan can read whole pixels.
@@ -13,8 +14,10 @@ template <typename Lit> void tint(QImage &img, QRgb colour, bool clearOthers, Li
     for (int y = 0; y < img.height(); ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(img.scanLine(y));
         for (int x = 0; x < w; ++x)
-            if (lit(line[x])) line[x] = c;
-            else if (clearOthers) line[x] = 0;
+            if (lit(line[x]))
+                line[x] = c;
+            else if (clearOthers)
+                line[x] = 0;
     }
 }
 } // namespace

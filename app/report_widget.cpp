@@ -26,8 +26,7 @@ report_Widget::report_Widget(QWidget *parent) : QWidget(parent)
     report_500 = make(QStringLiteral("500"), 310, 2);
     report_1000 = make(QStringLiteral("1000"), 410, 1);
 
-    connect(report_button, &QButtonGroup::idToggled, this,
-            &report_Widget::set_report_rate);
+    connect(report_button, &QButtonGroup::idToggled, this, &report_Widget::set_report_rate);
 }
 
 void report_Widget::set_report_rate(int ID, bool checked)

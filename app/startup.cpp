@@ -31,7 +31,8 @@ QString velqa_library_file()
 #endif
 }
 
-namespace {
+namespace
+{
 template <typename Fn> bool bind(Fn &slot, const char *name)
 {
     slot = reinterpret_cast<Fn>(m_hidlib.resolve(name));
@@ -126,7 +127,8 @@ void attach_at_start(z9ktool &window)
         window.update_ui();
     } else {
         window.side_stack->setCurrentIndex(0);
-        for (int id = 1; id <= 5; ++id) window.nav_btns->button(id)->setEnabled(false);
+        for (int id = 1; id <= 5; ++id)
+            window.nav_btns->button(id)->setEnabled(false);
         window.reset_btn->setEnabled(false);
     }
 }

@@ -8,12 +8,12 @@ const QString qss_radiobutton_20x20 = QStringLiteral(
     "QRadioButton::indicator:checked{image:url(:/img/radiobutton20x20_selected.png);}"
     "QRadioButton::indicator:unchecked:hover{image:url(:/img/radiobutton20x20_selected.png);}");
 
-const QString qss_radiobutton_42x42 = QStringLiteral(
-    "QPushButton{border-style:double;border-width:1px;border-radius:21px;"
-    "border-color:rgba(255,255,255,0.1);background-color:transparent;font-size:14px;"
-    "color:rgba(255,255,255,0.7);}"
-    "QPushButton:checked{border:none;background-color:rgba(255,255,255,0.1);}"
-    "QPushButton:hover{border-color:rgba(255,255,255,0.3);}");
+const QString qss_radiobutton_42x42 =
+    QStringLiteral("QPushButton{border-style:double;border-width:1px;border-radius:21px;"
+                   "border-color:rgba(255,255,255,0.1);background-color:transparent;font-size:14px;"
+                   "color:rgba(255,255,255,0.7);}"
+                   "QPushButton:checked{border:none;background-color:rgba(255,255,255,0.1);}"
+                   "QPushButton:hover{border-color:rgba(255,255,255,0.3);}");
 
 const QString qss_radiobutton_16x16 = QStringLiteral(
     "QRadioButton{spacing:9px;font-size:12px;color:rgba(255,255,255,0.7);}"
@@ -22,20 +22,20 @@ const QString qss_radiobutton_16x16 = QStringLiteral(
     "QRadioButton::indicator:checked{image:url(:/img/radiobutton16x16_selected.png);}"
     "QRadioButton::indicator:unchecked{image:url(:/img/radiobutton16x16.png);}");
 
-const QString qss_DPI_slider = QStringLiteral(
-    "QSlider::groove:horizontal{background:#232631;height:4px;border-radius:2px;}"
-    "QSlider::handle:horizontal{background:#afafaf;width:10px;margin-top:-3px;"
-    "margin-bottom:-3px;border-radius:5px;}"
-    "QSlider::handle:horizontal:disabled{background:#2f333c;}"
-    "QSlider::add-page:horizontal{background:#232631;border-radius:1px;}"
-    "QSlider::sub-page:horizontal{background:#00e39b;border-radius:1px;}"
-    "QSlider::sub-page:horizontal:disabled{background:#232631;border-radius:1px;}");
+const QString qss_DPI_slider =
+    QStringLiteral("QSlider::groove:horizontal{background:#232631;height:4px;border-radius:2px;}"
+                   "QSlider::handle:horizontal{background:#afafaf;width:10px;margin-top:-3px;"
+                   "margin-bottom:-3px;border-radius:5px;}"
+                   "QSlider::handle:horizontal:disabled{background:#2f333c;}"
+                   "QSlider::add-page:horizontal{background:#232631;border-radius:1px;}"
+                   "QSlider::sub-page:horizontal{background:#00e39b;border-radius:1px;}"
+                   "QSlider::sub-page:horizontal:disabled{background:#232631;border-radius:1px;}");
 
-const QString nav_text = QStringLiteral(
-    "QPushButton{background-color:transparent;border:none;font-size:12px;"
-    "color:rgba(255,255,255,0.7);text-align:center;}"
-    "QPushButton:hover{color:#00e39b;}"
-    "QPushButton:checked{color:#00e39b;}");
+const QString nav_text =
+    QStringLiteral("QPushButton{background-color:transparent;border:none;font-size:12px;"
+                   "color:rgba(255,255,255,0.7);text-align:center;}"
+                   "QPushButton:hover{color:#00e39b;}"
+                   "QPushButton:checked{color:#00e39b;}");
 
 const QString qss_checkable_btn = QStringLiteral(
     "QPushButton{border:1px solid rgba(255,255,255,0.1);border-radius:2px;"
@@ -51,10 +51,10 @@ const QString qss_click_btn = QStringLiteral(
     "QPushButton:hover{border:1px solid rgba(255,255,255,0.2);}"
     "QPushButton:disabled{border:1px solid rgba(255,255,255,0.1);color:rgba(255,255,255,0.2);}");
 
-const QString qss_del_btn = QStringLiteral(
-    "QPushButton{border:1px solid rgba(255,255,255,0.15);border-radius:7px;"
-    "background-color:transparent;image:url(:/img/del.png);}"
-    "QPushButton:hover{background-color:red;border:none;}");
+const QString qss_del_btn =
+    QStringLiteral("QPushButton{border:1px solid rgba(255,255,255,0.15);border-radius:7px;"
+                   "background-color:transparent;image:url(:/img/del.png);}"
+                   "QPushButton:hover{background-color:red;border:none;}");
 
 const QString text_12px = QStringLiteral(
     "background-color:transparent;margin:0px;font-size:12px;color:rgba(255,255,255,0.7);");

@@ -32,7 +32,8 @@
 #include <QThread>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 const z9ktool::FrameFolder kFolders[] = {
     {"t_a", 1, 0}, {"s_a", 2, 0}, {"s_t", 2, 1}, {"r_a", 3, 0}, {"r_t", 3, 1}, {"s_r", 2, 3},
@@ -57,7 +58,10 @@ const ViewPictures kViews[4] = {
 };
 const int kUpdateGrey = 127;
 
-QImage loadImage(const char *path) { return path ? QImage(QString::fromUtf8(path)) : QImage(); }
+QImage loadImage(const char *path)
+{
+    return path ? QImage(QString::fromUtf8(path)) : QImage();
+}
 
 QLabel *pictureLabel(QWidget *parent, const QRect &r)
 {
@@ -155,12 +159,10 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
                           static_cast<QWidget *>(btnpage), static_cast<QWidget *>(ledpage),
                           static_cast<QWidget *>(pointerpage), static_cast<QWidget *>(configpage)})
         side_stack->addWidget(page);
-    connect(nav_btns, &QButtonGroup::idToggled, side_stack,
-            [this](int id, bool checked) {
-                if (checked) side_stack->setCurrentIndex(id);
-            });
-    connect(nav_btns, &QButtonGroup::idToggled, this,
-            &z9ktool::page_changed);
+    connect(nav_btns, &QButtonGroup::idToggled, side_stack, [this](int id, bool checked) {
+        if (checked) side_stack->setCurrentIndex(id);
+    });
+    connect(nav_btns, &QButtonGroup::idToggled, this, &z9ktool::page_changed);
 
     // 7. Battery, reset, minimise and close.
     battery_label = new QLabel(QStringLiteral("鼠标电量 100%"), this);
@@ -241,7 +243,8 @@ z9ktool::~z9ktool()
 
 void z9ktool::mousePressEvent(QMouseEvent *event)
 {
-    if (start_window_drag(this)) event->ignore();
+    start_window_drag(this);
+    event->ignore();
 }
 
 bool z9ktool::nativeEvent(const QByteArray &eventType, void *message, long *result)
@@ -264,13 +267,20 @@ void z9ktool::iconIsActived(QSystemTrayIcon::ActivationReason reason)
     if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) showWidget();
 }
 
-void z9ktool::setAutorun(bool Autorun) { autorun::set_enabled(Autorun); }
+void z9ktool::setAutorun(bool Autorun)
+{
+    autorun::set_enabled(Autorun);
+}
 
-Navbtn *z9ktool::navButton(int id) const { return static_cast<Navbtn *>(nav_btns->button(id)); }
+Navbtn *z9ktool::navButton(int id) const
+{
+    return static_cast<Navbtn *>(nav_btns->button(id));
+}
 
 void z9ktool::setNavigationEnabled(bool enabled)
 {
-    for (int id = 1; id <= 5; ++id) navButton(id)->setEnabled(enabled);
+    for (int id = 1; id <= 5; ++id)
+        navButton(id)->setEnabled(enabled);
 }
 
 // ---- navigation and the view animation --------------------------------------
@@ -286,8 +296,10 @@ void z9ktool::page_changed(int index, bool checked)
         break;
     case 2: {
         const int target = btnpage->viewBtn->checkedId();
-        if (target == mouse_status) return;
+        // Set even when it is the current view: an animation that is still
+        // running then ends on this view at its next step.
         after_status = target;
+        if (target == mouse_status) return;
         btnpage->hideAllMarkers();
         if (target == 1)
             animation_no = mouse_status == 0 ? 15 : 0;
@@ -375,10 +387,22 @@ void z9ktool::setPicture(const QString &path)
     mouselabel->setPixmap(QPixmap(path));
 }
 
-void z9ktool::showAxis() { showView(0); }
-void z9ktool::showTop() { showView(1); }
-void z9ktool::showSide() { showView(2); }
-void z9ktool::showRear() { showView(3); }
+void z9ktool::showAxis()
+{
+    showView(0);
+}
+void z9ktool::showTop()
+{
+    showView(1);
+}
+void z9ktool::showSide()
+{
+    showView(2);
+}
+void z9ktool::showRear()
+{
+    showView(3);
+}
 
 void z9ktool::maskHide()
 {
@@ -389,8 +413,8 @@ void z9ktool::maskHide()
 void z9ktool::updateImageColor()
 {
     if (ledpage->ledzone_switch->checkedId() == 1) {
-        recolor_nonzero(wheel_image, qRgb(front_led_status[8], front_led_status[9],
-                                          front_led_status[10]));
+        recolor_nonzero(wheel_image,
+                        qRgb(front_led_status[8], front_led_status[9], front_led_status[10]));
         wheel_mask->setPixmap(QPixmap::fromImage(wheel_image));
     } else {
         recolor_nonzero(rear_image,
@@ -537,10 +561,8 @@ void z9ktool::update_fw_version()
     unsigned char get_version[63] = {0xD0};
     config_read(1, get_version, fw_version);
     // The channel stays open: the macro download and the flashing use it.
-    configpage->firmware_version->setText(QStringLiteral("V%1.%2.%3")
-                                              .arg(fw_version[3])
-                                              .arg(fw_version[4])
-                                              .arg(fw_version[5]));
+    configpage->firmware_version->setText(
+        QStringLiteral("V%1.%2.%3").arg(fw_version[3]).arg(fw_version[4]).arg(fw_version[5]));
 }
 
 void z9ktool::reset_to_factory()

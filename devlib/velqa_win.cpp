@@ -166,6 +166,8 @@ velqa_bool readReport(Channel &ch, int len, unsigned char *buf)
     ov.hEvent = event;
     DWORD received = 0;
     bool ok = false;
+    // A read that completes with an error (the mouse pulled mid-read) is a failure,
+    // not a reply of zeros: the caller's retry then reopens the device.
     if (ReadFile(ch.handle, report, ch.reportSize, nullptr, &ov)) {
         ok = GetOverlappedResult(ch.handle, &ov, &received, FALSE) != FALSE;
     } else if (GetLastError() == ERROR_IO_PENDING) {

@@ -154,7 +154,8 @@ bool openChannel(int ch, unsigned short vid, unsigned short pid)
     State &s = state();
     Channel &c = s.channel[ch];
     ++c.opens;
-    // As in the real library the old handle is forgotten, not closed.
+    // A reopen replaces the old handle, as in the real library; only calls to
+    // the close exports are counted as closes.
     c.open = false;
     c.queue.clear();
     if (vid != kVendor || pid != kProduct || !s.plugged) return false;

@@ -7,7 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 int g_pipe[2] = {-1, -1};
 
 void on_signal(int)
@@ -34,5 +35,6 @@ void quit_on_termination_signals()
     sa.sa_handler = on_signal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &sa, nullptr);
 }

@@ -44,15 +44,19 @@ int main(int argc, char **argv)
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 500;
     QImage mask(QStringLiteral(":/img/axis_wheel"));
     if (mask.isNull() || rounds <= 0) {
-        std::fprintf(stderr, mask.isNull() ? "no mask picture\n" : "usage: bench_recolor [rounds > 0]\n");
+        std::fprintf(stderr,
+                     mask.isNull() ? "no mask picture\n" : "usage: bench_recolor [rounds > 0]\n");
         return 2;
     }
     mask = mask.convertToFormat(QImage::Format_ARGB32);
     const QRgb colour = qRgb(0x00, 0xe3, 0x9b);
 
-    const double fast = microsecondsEach(mask, rounds, [&](QImage &m) { recolor_nonzero(m, colour); });
-    const double white = microsecondsEach(mask, rounds, [&](QImage &m) { recolor_white(m, colour); });
-    const double naive = microsecondsEach(mask, rounds, [&](QImage &m) { naive_nonzero(m, colour); });
+    const double fast =
+        microsecondsEach(mask, rounds, [&](QImage &m) { recolor_nonzero(m, colour); });
+    const double white =
+        microsecondsEach(mask, rounds, [&](QImage &m) { recolor_white(m, colour); });
+    const double naive =
+        microsecondsEach(mask, rounds, [&](QImage &m) { naive_nonzero(m, colour); });
 
     std::printf("mask %dx%d, %d rounds\n", mask.width(), mask.height(), rounds);
     std::printf("recolor_nonzero (scan lines)  %8.1f us   (aim: <= 1000 us)\n", fast);

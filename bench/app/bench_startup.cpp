@@ -38,7 +38,8 @@ long statusKb(const char *key)
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLong();
     return -1;
 }
 
@@ -75,12 +76,15 @@ int main(int argc, char **argv)
         const double fromMain =
             std::chrono::duration<double, std::milli>(Clock::now() - mainEntered).count();
         const double fromStart = sinceProcessStart() * 1000;
-        std::printf("platform                        %s\n", qPrintable(QGuiApplication::platformName()));
+        std::printf("platform                        %s\n",
+                    qPrintable(QGuiApplication::platformName()));
         std::printf("main() to window shown          %6.1f ms\n", fromMain);
-        std::printf("process start to window shown   %6.0f ms (10 ms ticks; aim: <= 300 ms)\n", fromStart);
+        std::printf("process start to window shown   %6.0f ms (10 ms ticks; aim: <= 300 ms)\n",
+                    fromStart);
 
         QTest::qWait(3000); // idle: the timers run, nothing happens
-        std::printf("idle resident memory            %6.1f MB (aim: <= 60 MB)\n", statusKb("VmRSS:") / 1024.0);
+        std::printf("idle resident memory            %6.1f MB (aim: <= 60 MB)\n",
+                    statusKb("VmRSS:") / 1024.0);
         std::printf("peak resident memory            %6.1f MB\n", statusKb("VmHWM:") / 1024.0);
         code = device_attached ? 0 : 1;
     }

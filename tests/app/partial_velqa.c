@@ -8,4 +8,7 @@ __attribute__((visibility("default"))) wchar_t *OpenDevice(unsigned short vid, u
     return 0;
 }
 
-__attribute__((visibility("default"))) int CloseDevice(void) { return 1; }
+__attribute__((visibility("default"))) int CloseDevice(void)
+{
+    return 1;
+}

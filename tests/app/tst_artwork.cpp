@@ -58,10 +58,21 @@ void Artwork::computedNamesExist()
 void Artwork::viewsAndMasksShareOneGeometry()
 {
     // Masks are laid exactly over the picture, so all share its size.
-    const QStringList names = {"axis", "top", "side", "rear", "axis_wheel", "top_wheel",
-                               "side_wheel", "axis_rear", "side_rear", "rear_rear",
-                               "axis_rear_magic", "side_rear_magic", "rear_rear_magic",
-                               "t_a/7", "s_r/14"};
+    const QStringList names = {"axis",
+                               "top",
+                               "side",
+                               "rear",
+                               "axis_wheel",
+                               "top_wheel",
+                               "side_wheel",
+                               "axis_rear",
+                               "side_rear",
+                               "rear_rear",
+                               "axis_rear_magic",
+                               "side_rear_magic",
+                               "rear_rear_magic",
+                               "t_a/7",
+                               "s_r/14"};
     for (const QString &n : names) {
         const QImage img(":/img/" + n);
         QVERIFY2(img.size() == QSize(600, 390), qPrintable(n));

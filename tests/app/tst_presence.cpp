@@ -37,7 +37,10 @@ private:
     void startAttached(z9ktool &w);
 };
 
-void Presence::initTestCase() { QVERIFY(bindVirtualMouse()); }
+void Presence::initTestCase()
+{
+    QVERIFY(bindVirtualMouse());
+}
 
 void Presence::init()
 {
@@ -71,7 +74,8 @@ void Presence::unplugShowsTheNoDevicePage()
     QCOMPARE(w.side_stack->currentIndex(), 0);
     QVERIFY(w.battery_label->isHidden());
     QVERIFY(!w.reset_btn->isEnabled());
-    for (int id = 1; id <= 5; ++id) QVERIFY(!w.nav_btns->button(id)->isEnabled());
+    for (int id = 1; id <= 5; ++id)
+        QVERIFY(!w.nav_btns->button(id)->isEnabled());
     QVERIFY(w.reset_confirm->isHidden());
     QVERIFY(w.update_confirm->isHidden());
     QVERIFY(w.ledpage->picker->isHidden());
@@ -93,11 +97,13 @@ void Presence::plugInRereadsEverything()
     QVERIFY(device_attached);
     QCOMPARE(w.side_stack->currentIndex(), 1);
     QVERIFY(w.nav_btns->button(1)->isChecked());
-    for (int id = 1; id <= 5; ++id) QVERIFY(w.nav_btns->button(id)->isEnabled());
+    for (int id = 1; id <= 5; ++id)
+        QVERIFY(w.nav_btns->button(id)->isEnabled());
     QVERIFY(!w.battery_label->isHidden());
     const QStringList sent = sentCommands();
     QCOMPARE(sent.mid(0, 4), (QStringList{"a000", "a001", "c201", "c401"}));
-    for (const char *cmd : {"b002", "d000", "9000"}) QVERIFY2(sent.contains(cmd), cmd);
+    for (const char *cmd : {"b002", "d000", "9000"})
+        QVERIFY2(sent.contains(cmd), cmd);
     // The pages show what the mouse holds: 1000 Hz.
     QVERIFY(w.pointerpage->report_area->report_1000->isChecked());
 }

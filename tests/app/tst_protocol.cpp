@@ -17,7 +17,10 @@ private slots:
     void retryStopsAtTheFirstAnswer();
 };
 
-void Protocol::initTestCase() { QVERIFY(bindVirtualMouse()); }
+void Protocol::initTestCase()
+{
+    QVERIFY(bindVirtualMouse());
+}
 
 void Protocol::init()
 {
@@ -57,7 +60,8 @@ void Protocol::silentMouseGetsTenReopenRounds()
         QCOMPARE(r.bytes.size(), 32);
         QCOMPARE(r.bytes.left(3), QByteArray::fromHex("4da000"));
     }
-    for (unsigned char b : rear_led_status) QCOMPARE(int(b), 0);
+    for (unsigned char b : rear_led_status)
+        QCOMPARE(int(b), 0);
 }
 
 void Protocol::configurationChannelVariant()
@@ -78,7 +82,8 @@ void Protocol::configurationChannelVariant()
         QCOMPARE(r.channel, int(VMOUSE_CONFIG));
         QCOMPARE(r.bytes, expected); // 0x57, 0xD0 and zeros
     }
-    for (unsigned char b : reply) QCOMPARE(int(b), 0);
+    for (unsigned char b : reply)
+        QCOMPARE(int(b), 0);
 }
 
 void Protocol::singleRetryDoesOneRound()
@@ -91,7 +96,8 @@ void Protocol::singleRetryDoesOneRound()
     QVERIFY(!control_read_once_more(frame, reply));
     QCOMPARE(vmouse_open_count(VMOUSE_CONTROL) - opens, 1);
     QCOMPARE(sentReports().size(), 2);
-    for (unsigned char b : reply) QCOMPARE(int(b), 0);
+    for (unsigned char b : reply)
+        QCOMPARE(int(b), 0);
 }
 
 void Protocol::retryStopsAtTheFirstAnswer()

@@ -27,7 +27,7 @@ void Recolor::nonzeroPixelsTakeTheColour()
 {
     QImage img = crafted();
     recolor_nonzero(img, qRgb(1, 2, 3));
-    QCOMPARE(img.pixel(0, 0), QRgb(0));          // transparent stays transparent
+    QCOMPARE(img.pixel(0, 0), QRgb(0));             // transparent stays transparent
     QCOMPARE(img.pixel(1, 0), qRgba(1, 2, 3, 255)); // not 0 as a whole: coloured, opaque
     QCOMPARE(img.pixel(2, 0), qRgba(1, 2, 3, 255));
     QCOMPARE(img.pixel(3, 0), qRgba(1, 2, 3, 255));
@@ -51,7 +51,8 @@ void Recolor::otherFormatsAreConverted()
     recolor_white(img, qRgb(5, 6, 7));
     QCOMPARE(img.format(), QImage::Format_ARGB32);
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) QCOMPARE(img.pixel(x, y), qRgba(5, 6, 7, 255));
+        for (int x = 0; x < 3; ++x)
+            QCOMPARE(img.pixel(x, y), qRgba(5, 6, 7, 255));
 }
 
 void Recolor::nullImageIsLeftAlone()

@@ -21,7 +21,10 @@ private:
     QTemporaryDir m_tmp;
 };
 
-void Startup::initTestCase() { QVERIFY(m_tmp.isValid()); }
+void Startup::initTestCase()
+{
+    QVERIFY(m_tmp.isValid());
+}
 
 QProcessEnvironment Startup::env(const QString &library) const
 {
@@ -46,9 +49,8 @@ void Startup::startRunning(QProcess &p)
     QVERIFY(p.waitForStarted());
     // "PATH:" is written once the mouse is open, after the marker is claimed.
     QByteArray out;
-    QTRY_VERIFY_WITH_TIMEOUT((out += p.readAll()).contains("PATH:") ||
-                                 p.state() != QProcess::Running,
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (out += p.readAll()).contains("PATH:") || p.state() != QProcess::Running, 20000);
     QVERIFY2(p.state() == QProcess::Running, out.constData());
 }
 

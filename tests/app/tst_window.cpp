@@ -27,6 +27,7 @@ private slots:
     void everyViewPairAnimates_data();
     void everyViewPairAnimates();
     void newRequestRestartsFromTheCurrentView();
+    void buttonPageStopsAnAnimationLeavingItsView();
     void pageChangeTargets_data();
     void pageChangeTargets();
     void settingsKeepsTheView();
@@ -38,7 +39,10 @@ private:
     QStringList runAnimation(z9ktool &w);
 };
 
-void Window::initTestCase() { QVERIFY(bindVirtualMouse()); }
+void Window::initTestCase()
+{
+    QVERIFY(bindVirtualMouse());
+}
 
 void Window::init()
 {
@@ -83,7 +87,8 @@ void Window::noMouseAtStart()
     attach_at_start(w);
     QVERIFY(!device_attached);
     QCOMPARE(w.side_stack->currentIndex(), 0);
-    for (int id = 1; id <= 5; ++id) QVERIFY(!w.nav_btns->button(id)->isEnabled());
+    for (int id = 1; id <= 5; ++id)
+        QVERIFY(!w.nav_btns->button(id)->isEnabled());
     QVERIFY(w.nav_btns->button(1)->isChecked());
     QVERIFY(!w.reset_btn->isEnabled());
     QVERIFY(w.battery_label->isHidden());
@@ -140,7 +145,8 @@ void Window::newRequestRestartsFromTheCurrentView()
     mouse_status = 0;
     after_status = 1;
     w.anim_start(0, true); // axis -> top through t_a, from 15 down
-    for (int i = 0; i < 5; ++i) w.onTimeout();
+    for (int i = 0; i < 5; ++i)
+        w.onTimeout();
     QCOMPARE(w.picture_path, QStringLiteral(":/img/t_a/10"));
     after_status = 2; // now side is asked for; the picture still counts as axis
     w.anim_start(0, true);
@@ -150,6 +156,24 @@ void Window::newRequestRestartsFromTheCurrentView()
     QCOMPARE(shown.at(13), QStringLiteral(":/img/s_a/1"));
     QCOMPARE(shown.last(), QStringLiteral(":/img/side"));
     QCOMPARE(mouse_status, 2);
+}
+
+void Window::buttonPageStopsAnAnimationLeavingItsView()
+{
+    z9ktool w;
+    {
+        QSignalBlocker b(w.btnpage->viewBtn);
+        w.btnpage->viewBtn->button(1)->setChecked(true);
+    }
+    mouse_status = 1; // top, on its way to axis for the welcome page
+    w.page_changed(1, true);
+    w.onTimeout();
+    w.onTimeout();
+    w.page_changed(2, true); // back to the buttons: top is wanted again
+    QCOMPARE(after_status, 1);
+    const QStringList shown = runAnimation(w);
+    QCOMPARE(shown, QStringList{QStringLiteral(":/img/top")});
+    QCOMPARE(mouse_status, 1);
 }
 
 void Window::pageChangeTargets_data()
