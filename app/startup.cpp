@@ -1,17 +1,14 @@
 #include "startup.h"
 
 #include "kivomouse.h"
-#include "navbtn.h"
 #include "quitsignals.h"
 #include "z9ktool.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCommandLineParser>
 #include <QDebug>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSharedMemory>
 #include <QStackedWidget>
 #include <QTimer>
@@ -117,19 +114,14 @@ void show_startup_box(const QString &title, const QString &text)
 
 void attach_at_start(z9ktool &window)
 {
-    openresult = m_OpenDevice(USB_VID, USB_PID);
-    if (openresult) {
-        TcharToChar(openresult, dev_path, sizeof dev_path);
+    if (window.open_mouse()) {
         qDebug() << "PATH:" << dev_path;
         device_attached = 1;
         window.side_stack->setCurrentIndex(1);
         window.update_mouse_status();
         window.update_ui();
     } else {
-        window.side_stack->setCurrentIndex(0);
-        for (int id = 1; id <= 5; ++id)
-            window.nav_btns->button(id)->setEnabled(false);
-        window.reset_btn->setEnabled(false);
+        window.enter_detached_state(); // the battery label is hidden already
     }
 }
 

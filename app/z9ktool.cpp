@@ -585,6 +585,14 @@ void z9ktool::startUpdateThread()
     // update worker.
 }
 
+bool z9ktool::open_mouse()
+{
+    openresult = m_OpenDevice(USB_VID, USB_PID);
+    if (!openresult) return false;
+    TcharToChar(openresult, dev_path, sizeof dev_path);
+    return true;
+}
+
 void z9ktool::enter_attached_state()
 {
     device_attached = 1;
@@ -624,9 +632,7 @@ void z9ktool::device_arrival(const QString &)
 {
     if (device_attached) return; // another collection of a mouse already open
     qDebug() << "mouse plug in";
-    openresult = m_OpenDevice(USB_VID, USB_PID);
-    if (!openresult) return;
-    TcharToChar(openresult, dev_path, sizeof dev_path);
+    if (!open_mouse()) return;
     qDebug() << "PATH:" << dev_path;
     enter_attached_state();
 }
@@ -637,10 +643,8 @@ void z9ktool::device_removal(const QString &interfaceName)
     device_attached = 0;
     hideForRemoval();
     m_CloseDevice();
-    openresult = m_OpenDevice(USB_VID, USB_PID);
-    if (openresult) {
+    if (open_mouse()) {
         // Still reachable through another matching interface.
-        TcharToChar(openresult, dev_path, sizeof dev_path);
         enter_attached_state();
     } else {
         enter_detached_state(); // dev_path keeps the old path

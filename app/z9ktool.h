@@ -76,6 +76,9 @@ public:
     };
     static const FrameFolder *frame_folder(int viewA, int viewB);
 
+    // Opens the mouse's control channel; on success its path is kept in
+    // dev_path, on failure dev_path keeps the last one.
+    bool open_mouse();
     // Switches to the mouse-present state (page, navigation, picture, full re-read).
     void enter_attached_state();
     // Switches to the no-mouse state (page 0, navigation and reset disabled).
