@@ -25,6 +25,36 @@ public:
     QLabel *title(int level) const;   // level 1 ... 5
     QSlider *slider(int level) const; // level 1 ... 5
     QLabel *value(int level) const;   // level 1 ... 5
+
+    // Shows a 0xC2 reply (32 bytes, report id first) without sending anything.
+    void fill(const unsigned char *status);
+
+public slots:
+    void dpi1_changed();
+    void dpi2_changed();
+    void dpi3_changed();
+    void dpi4_changed();
+    void dpi5_changed();
+    void dpi_clicked1();
+    void dpi_clicked2();
+    void dpi_clicked3();
+    void dpi_clicked4();
+    void dpi_clicked5();
+    void dpi_update1();
+    void dpi_update2();
+    void dpi_update3();
+    void dpi_update4();
+    void dpi_update5();
+    void dpi_clicked(int current_level);
+    void dpi_update(int current_level);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void highlight(int level); // 1 ... 5; any other number highlights none
+    void show_value(int level, int v);
+    void send_levels(int current_level);
 };
 
 #endif

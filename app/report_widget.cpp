@@ -36,3 +36,11 @@ void report_Widget::set_report_rate(int ID, bool checked)
     send_cmd[1] = quint8(ID);
     m_WriteControl(31, send_cmd);
 }
+
+void report_Widget::fill(int rate)
+{
+    // Only the four codes the mouse knows; anything else keeps what is shown.
+    if (rate != 1 && rate != 2 && rate != 4 && rate != 8) return;
+    QSignalBlocker blocker(report_button);
+    report_button->button(rate)->setChecked(true);
+}

@@ -19,6 +19,9 @@ public:
     QPushButton *report_1000;
     QButtonGroup *report_button; // ids are the rate codes 8, 4, 2, 1
 
+    // Shows a rate code read from the mouse (0xC4 reply byte 3) without sending it.
+    void fill(int rate);
+
 public slots:
     void set_report_rate(int ID, bool checked);
 };

@@ -513,30 +513,8 @@ void z9ktool::update_ui()
 
     // Pointer page.
     pointerpage->pointer_nav->button(0)->setChecked(true);
-    {
-        dpi_Widget *dpi = pointerpage->dpi_area;
-        QSignalBlocker b1(pointerpage->report_area->report_button), b2(dpi->level_btn);
-        QSignalBlocker s1(dpi->dpi_level1), s2(dpi->dpi_level2), s3(dpi->dpi_level3),
-            s4(dpi->dpi_level4), s5(dpi->dpi_level5);
-        const int rate = report_status[3];
-        if (rate == 1 || rate == 2 || rate == 4 || rate == 8)
-            pointerpage->report_area->report_button->button(rate)->setChecked(true);
-        for (int level = 1; level <= 5; ++level)
-            dpi->title(level)->setStyleSheet(
-                QStringLiteral("font-size:12px;color:rgba(255,255,255,0.7)"));
-        if (QLabel *current = dpi->title(dpi_status[8] + 1))
-            current->setStyleSheet(QStringLiteral("font-size:12px;color:#00e39b"));
-        if (dpi_status[10] >= 1 && dpi_status[10] <= 5)
-            dpi->level_btn->button(dpi_status[10] - 1)->setChecked(true);
-        const int ys[5] = {37, 94, 150, 37, 94};
-        for (int level = 1; level <= 5; ++level) {
-            const int v = dpi_status[2 + level];
-            dpi->slider(level)->setValue(v);
-            dpi->value(level)->setText(QString::number(v * 50));
-            const int x0 = level <= 3 ? 177 : 563;
-            dpi->value(level)->move(x0 + v * 242 / 143 - 25, ys[level - 1]);
-        }
-    }
+    pointerpage->report_area->fill(report_status[3]);
+    pointerpage->dpi_area->fill(dpi_status);
 
     update_fw_version();
     update_battery_info();
