@@ -224,7 +224,7 @@ bool micro_Widget::download_macro(int button_id, bool delays, int length)
     return complete;
 }
 
-int micro_keyboard_proc(int code, unsigned int message, int vkey)
+qintptr micro_keyboard_proc(int code, unsigned message, unsigned vkey)
 {
     if (code != 0) return 1;
     micro_Widget *w = micro_instance;

@@ -79,6 +79,6 @@ extern micro_Widget *micro_instance;
 // Windows virtual-key code. A held key records one press however long it
 // repeats; a release whose press was not recorded is not recorded. Returns 1:
 // every key is consumed.
-int micro_keyboard_proc(int code, unsigned int message, int vkey);
+qintptr micro_keyboard_proc(int code, unsigned message, unsigned vkey);
 
 #endif
