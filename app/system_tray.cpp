@@ -40,6 +40,22 @@ void SystemTray::createAction()
     connect(action_autorun, &QAction::toggled, this, &SystemTray::sys_setAutorun);
 }
 
+void SystemTray::battery_level(int percent)
+{
+    if (percent < 0 || percent > 100) return; // not a charge; changes nothing
+    if (percent > 20) {
+        low_battery_told = false;
+        return;
+    }
+    // The gap between 15 and 20 keeps a level wobbling at the threshold from
+    // notifying again and again.
+    if (percent > 15 || low_battery_told) return;
+    low_battery_told = true;
+    showMessage(tr("Kivo游戏鼠标"), tr("鼠标电量低：%1%，请及时充电").arg(percent),
+                QSystemTrayIcon::Information);
+    emit low_battery_shown(percent);
+}
+
 void SystemTray::translateLanguage()
 {
     setToolTip(tr("Kivo游戏鼠标"));

@@ -15,9 +15,14 @@ public:
     explicit SystemTray(QObject *parent = nullptr);
     ~SystemTray() override;
 
+    // Each battery level read from the mouse (a failed read is not one). At 15 %
+    // or less the user is told once, until a level above 20 % has been read.
+    void battery_level(int percent);
+
 signals:
     void sys_openClicked();
     void sys_setAutorun(bool Autorun);
+    void low_battery_shown(int percent); // after the notification went out
 
 private:
     void createAction();
@@ -27,6 +32,7 @@ private:
     QAction *action_open = nullptr;
     QAction *action_autorun = nullptr;
     QAction *action_logout = nullptr;
+    bool low_battery_told = false;
 };
 
 #endif // SYSTEM_TRAY_H

@@ -528,8 +528,9 @@ void z9ktool::update_battery_info()
     if (!device_attached) return;
     unsigned char frame[31] = {0x90};
     unsigned char reply[32] = {0};
-    control_read(frame, reply);
+    const bool read = control_read(frame, reply);
     battery_label->setText(QStringLiteral("鼠标电量 ") + QString::number(reply[3]) + "%");
+    if (read) system_tray->battery_level(reply[3]); // the zeros of a failed read are no level
 }
 
 void z9ktool::update_fw_version()

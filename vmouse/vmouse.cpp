@@ -340,6 +340,11 @@ void vmouse_set_battery(int percent)
     state().mouse.battery = std::clamp(percent, 0, 100);
 }
 
+void vmouse_set_battery_byte(int value)
+{
+    state().mouse.battery = std::clamp(value, 0, 255);
+}
+
 void vmouse_set_version(int major, int minor, int patch)
 {
     State &s = state();

@@ -24,6 +24,8 @@ VELQA_API void vmouse_set_silent(int silent);
 VELQA_API void vmouse_reject_config_write(int n);
 /* Battery charge the 0x90 reply reports, held to 0..100 (default 85). */
 VELQA_API void vmouse_set_battery(int percent);
+/* The 0x90 reply's byte as given (held to 0..255), for a mouse that reports nonsense. */
+VELQA_API void vmouse_set_battery_byte(int value);
 VELQA_API void vmouse_set_version(int major, int minor, int patch);
 /* Interface path OpenDevice returns (default "/dev/hidraw3"). */
 VELQA_API void vmouse_set_path(const char *path);
