@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "kivomouse.h"
+#include "loaderror.h"
 #include "quitsignals.h"
 #include "z9ktool.h"
 
@@ -50,6 +51,15 @@ void unbind_all()
     m_ReadConfigData = nullptr;
 }
 
+unsigned long system_last_error()
+{
+#ifdef Q_OS_WIN
+    return GetLastError();
+#else
+    return 0; // dlopen reports in text only
+#endif
+}
+
 unsigned long last_error(unsigned long fallback)
 {
 #ifdef Q_OS_WIN
@@ -65,8 +75,9 @@ bool bind_velqa(unsigned long *errorCode)
 {
     m_hidlib.setFileName(velqa_library_file());
     if (!m_hidlib.load()) {
-        const bool missing = !QFileInfo::exists(m_hidlib.fileName());
-        *errorCode = last_error(missing ? ENOENT : ENOEXEC);
+        // The load's own code before the file check, which would overwrite it on Windows.
+        *errorCode = failed_load_code(system_last_error,
+                                      [] { return QFileInfo::exists(m_hidlib.fileName()); });
         qDebug() << "velqa:" << m_hidlib.errorString();
         return false;
     }

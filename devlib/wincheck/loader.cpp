@@ -3,6 +3,8 @@
 // code is the number of failed checks.
 #include <windows.h>
 
+#include "loaderror.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -94,6 +96,44 @@ void checkClosedChannels(const Api &api, const char *when)
     check(!api.closeConfig(), line);
 }
 
+// The code the program's start-up box shows for a library that does not load,
+// through the start-up's own function.
+unsigned long failedLoad(const wchar_t *name)
+{
+    HMODULE h = LoadLibraryW(name);
+    if (h) {
+        FreeLibrary(h);
+        return 0;
+    }
+    return failed_load_code([] { return static_cast<unsigned long>(GetLastError()); },
+                            [name] { return GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES; });
+}
+
+void checkLoadErrors()
+{
+    char line[160];
+    unsigned long code = failedLoad(L"velqa_missing.dll");
+    std::snprintf(line, sizeof line, "a missing DLL reports 126 (got %lu)", code);
+    check(code == ERROR_MOD_NOT_FOUND, line);
+
+    // Why the order matters: the file check alone leaves a code of its own.
+    LoadLibraryW(L"velqa_missing.dll");
+    GetFileAttributesW(L"velqa_missing.dll");
+    code = GetLastError();
+    std::snprintf(line, sizeof line, "the file check overwrites the load's code (got %lu)", code);
+    check(code != ERROR_MOD_NOT_FOUND, line);
+
+    FILE *f = std::fopen("velqa_text.dll", "wb");
+    if (f) {
+        std::fputs("this is not a library\n", f);
+        std::fclose(f);
+    }
+    code = failedLoad(L".\\velqa_text.dll");
+    std::snprintf(line, sizeof line, "a file that is not a DLL reports 193 (got %lu)", code);
+    check(code == ERROR_BAD_EXE_FORMAT, line);
+    DeleteFileW(L"velqa_text.dll");
+}
+
 } // namespace
 
 int main()
@@ -124,6 +164,7 @@ int main()
     checkClosedChannels(api, "after failed open");
 
     FreeLibrary(lib);
+    checkLoadErrors();
     std::printf("%d check(s) failed\n", failures);
     return failures;
 }

@@ -1,5 +1,9 @@
 // The program as a process: options, the single instance, refusing a missing
 // or incomplete device library.
+#include "loaderror.h"
+#include "startup.h"
+
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -12,6 +16,8 @@ private slots:
     void unknownOptionExitsWithOne();
     void missingLibraryIsRefused();
     void libraryMissingAnExportIsRefused();
+    void loadFailureCodes();
+    void systemCodeIsTakenBeforeTheFileCheck();
     void secondCopyRefusedUntilTheFirstIsKilled();
 
 private:
@@ -86,6 +92,55 @@ void Startup::libraryMissingAnExportIsRefused()
     const QByteArray err = p.readAllStandardError();
     QVERIFY2(err.contains("| Load VELQA.dll fail!"), err.constData());
     QVERIFY(!err.contains("PATH:")); // no entry point was ever called
+}
+
+// The code each refusal carries, from the binding itself: a missing file, a
+// file that is no library, a library without all ten exports.
+void Startup::loadFailureCodes()
+{
+    const QByteArray saved = qgetenv("VELQA_LIBRARY");
+    const QString text = m_tmp.filePath("libvelqa-text.so");
+    QFile f(text);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("this is not a library\n");
+    f.close();
+    const struct {
+        QString file;
+        unsigned long code;
+    } cases[] = {{m_tmp.filePath("nowhere/libvelqa.so"), ENOENT},
+                 {text, ENOEXEC},
+                 {QStringLiteral(PARTIAL_LIBRARY), ENOSYS}};
+    for (const auto &c : cases) {
+        qputenv("VELQA_LIBRARY", QFile::encodeName(c.file));
+        unsigned long code = 0;
+        QVERIFY(!bind_velqa(&code));
+        QCOMPARE(code, c.code);
+    }
+    qputenv("VELQA_LIBRARY", saved);
+}
+
+void Startup::systemCodeIsTakenBeforeTheFileCheck()
+{
+    // As on Windows, where the file check would overwrite the load's code.
+    unsigned long last = 126;
+    QString order;
+    const unsigned long code = failed_load_code(
+        [&] {
+            order += 's';
+            return last;
+        },
+        [&] {
+            order += 'f';
+            last = 2;
+            return false;
+        });
+    QCOMPARE(code, 126ul);
+    QVERIFY(order.startsWith('s'));
+    // Without a system code the file decides.
+    QCOMPARE(failed_load_code([] { return 0ul; }, [] { return true; }),
+             static_cast<unsigned long>(ENOEXEC));
+    QCOMPARE(failed_load_code([] { return 0ul; }, [] { return false; }),
+             static_cast<unsigned long>(ENOENT));
 }
 
 void Startup::secondCopyRefusedUntilTheFirstIsKilled()
