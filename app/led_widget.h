@@ -1,16 +1,22 @@
 // The lighting page: zone tabs (front wheel light, rear light), the effect rows,
-// the colour presets and the speed slider.
+// the colour presets and the speed slider. Every change goes to the mouse at
+// once as 0xA1 and is mirrored into the zone's status record for the picture.
 #ifndef LED_WIDGET_H
 #define LED_WIDGET_H
 
 #include <QWidget>
 
 class ColorPicker;
+class Col_Btn;
 class QButtonGroup;
 class QLabel;
 class QPushButton;
 class QSlider;
 class QStackedWidget;
+
+// Manage mode of the preset row (deleting presets); an effect without a
+// colour ends it.
+extern bool manage_state;
 
 class led_Widget : public QWidget
 {
@@ -28,16 +34,33 @@ public:
     QPushButton *front_on, *front_breath, *front_off;
     QButtonGroup *rear_mode_btn;  // ids 1, 2, 3, 6, 0
     QButtonGroup *front_mode_btn; // ids 1, 2, 0
-    QButtonGroup *color_btn_g;    // preset swatches, ids 1 ... 8
+    // The preset row's add and manage buttons and delete badges; null until
+    // the row builds them, and the control states skip what is not there.
+    QPushButton *add_cl_btn = nullptr;
+    QPushButton *del_btn = nullptr;
+    QButtonGroup *del_btn_g = nullptr; // ids 1 ... 8
+    Col_Btn *color_1, *color_2, *color_3, *color_4, *color_5, *color_6, *color_7, *color_8;
+    QButtonGroup *color_btn_g; // preset swatches "c_1" ... "c_8", ids 1 ... 8
+    QLabel *speed_scale;
     QSlider *speed_level;
     QLabel *mask;
     QPushButton *mask_btn;
     ColorPicker *picker;
 
-    int find_color(int ledzone);
+    // Swatch k (object name "c_k"), null outside 1-8.
+    Col_Btn *swatch(int k) const;
+    void init_user_color();
+
+public slots:
+    void zone_switched(int ID, bool checked);
+    void rear_update(int ID, bool checked);
+    void front_update(int ID, bool checked);
+    void change_color(int ID, bool checked);
+    void change_speed(int value);
     void widgets_disable();
     void widgets_enable();
-    void init_user_color();
+    bool get_selected_color();
+    int find_color(int ledzone);
 
 signals:
     void ledZoneChanged(int ID, bool checked);
@@ -45,6 +68,15 @@ signals:
     void color_changed();
     void front_mode_changed();
     void rear_mode_changed();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    // The control state an effect code asks for; codes the page does not
+    // offer (and none checked, -1) leave the controls as they are.
+    void apply_effect_state(int code);
+    int preset_count() const;
 };
 
 #endif

@@ -410,8 +410,13 @@ void z9ktool::maskHide()
     rear_mask->hide();
 }
 
+// The three updates below tint the view on show. While the picture is still
+// moving they leave it alone: the records already hold the change, and the
+// animation's last step draws the new view from them.
+
 void z9ktool::updateImageColor()
 {
+    if (animation_timer->isActive()) return;
     if (ledpage->ledzone_switch->checkedId() == 1) {
         recolor_nonzero(wheel_image,
                         qRgb(front_led_status[8], front_led_status[9], front_led_status[10]));
@@ -425,6 +430,7 @@ void z9ktool::updateImageColor()
 
 void z9ktool::updateImageFrontLedMode()
 {
+    if (animation_timer->isActive()) return;
     recolor_nonzero(wheel_image, zone_colour(front_led_status, kUpdateGrey));
     wheel_mask->setPixmap(QPixmap::fromImage(wheel_image));
     wheel_mask->show();
@@ -432,6 +438,9 @@ void z9ktool::updateImageFrontLedMode()
 
 void z9ktool::updateImageRearLedMode()
 {
+    if (animation_timer->isActive()) return;
+    // The rear tab always shows the rear view. The magic picture covers the
+    // same pixels as the zone's mask, so a later tint of it keeps the shape.
     if (rear_led_status[4] == 6)
         rear_image = QImage(QStringLiteral(":/img/rear_rear_magic"));
     else
