@@ -16,6 +16,7 @@
 #include "recolor.h"
 #include "report_widget.h"
 #include "system_tray.h"
+#include "update.h"
 #include "update_dialog.h"
 #include "autorun.h"
 #include "windrag.h"
@@ -23,8 +24,11 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -185,8 +189,11 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
     connect(min_btn, &QPushButton::clicked, this, &QWidget::showMinimized);
     connect(close_btn, &QPushButton::clicked, this, &QWidget::hide);
 
-    // 8. Update check.
-    startUpdateThread();
+    // 8. Programs downloaded earlier, then the update check. The check starts
+    // from the event loop, once start-up has read the mouse's firmware version:
+    // a nearby server answers faster than that first read.
+    scan_downloaded_programs();
+    QTimer::singleShot(0, this, &z9ktool::startUpdateThread);
 
     // 9. Shield over the navigation while the colour picker is open; lighting links.
     mask_side = new QPushButton(this);
@@ -234,8 +241,10 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
 z9ktool::~z9ktool()
 {
     if (m_updateThread) {
+        // A download cut off here leaves its partial file for the next start.
         m_updateThread->quit();
         m_updateThread->wait();
+        delete m_updateThread; // its own deferred deletion needs an event loop
     }
 }
 
@@ -567,10 +576,119 @@ void z9ktool::reset_to_factory()
     update_ui();
 }
 
+// ---- online update ----------------------------------------------------------------
+
+namespace
+{
+const int kAppVersion = APP_VERSION_MAJOR * 10000 + APP_VERSION_MINOR * 100 + APP_VERSION_REVISION;
+}
+
 void z9ktool::startUpdateThread()
 {
-    // The online update check runs on its own thread; it is wired in with the
-    // update worker.
+    if (m_updateThread && m_updateThread->isRunning()) {
+        // Two checks at once would append to the same partial files. The
+        // running one is stopped (what it has written stays and is resumed)
+        // and the new one starts when its thread has ended.
+        if (!m_recheck && m_update)
+            QMetaObject::invokeMethod(m_update, &Update::stop, Qt::QueuedConnection);
+        m_recheck = true;
+        return;
+    }
+    auto *thread = new QThread;
+    auto *worker = new Update;
+    m_updateThread = thread;
+    m_update = worker;
+    worker->moveToThread(thread);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
+    connect(worker, &Update::signalGetUpdateFinished, this, &z9ktool::UpdateFound);
+    connect(worker, &Update::signalGetFWUpdateFinished, this, &z9ktool::FWUpdateFound);
+    connect(thread, &QThread::finished, this, [this] {
+        if (!m_recheck || (m_updateThread && m_updateThread->isRunning())) return;
+        m_recheck = false;
+        if (m_updateThread) m_updateThread->wait();
+        startUpdateThread();
+    });
+    thread->start(QThread::InheritPriority);
+    // Queued, so that the network objects are used only on the worker's thread.
+    QMetaObject::invokeMethod(worker, &Update::checkUpdate, Qt::QueuedConnection);
+}
+
+void z9ktool::scan_downloaded_programs()
+{
+    const QDir here = QDir::current();
+    const QString running = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    const QStringList names =
+        here.entryList(QStringList(QStringLiteral("KIVOMouse-PC") + QStringLiteral("*.exe")),
+                       QDir::Files | QDir::Readable, QDir::Name);
+    for (const QString &name : names) {
+        const QStringList parts = name.split(QLatin1Char('.'), Qt::KeepEmptyParts);
+        if (parts.size() != 4) continue;
+        bool okMajor = false, okMinor = false, okRevision = false;
+        const int major = parts.at(0).right(1).toInt(&okMajor);
+        const int minor = parts.at(1).toInt(&okMinor);
+        const int revision = parts.at(2).toInt(&okRevision);
+        // A name that carries no version is not one of our downloads.
+        if (!okMajor || !okMinor || !okRevision) continue;
+        const int value = qint8(major) * 10000 + qint8(minor) * 100 + qint16(revision);
+        if (value <= kAppVersion) {
+            const QString path = here.filePath(name);
+            // Linux lets a running program's file be deleted.
+            if (QFileInfo(path).canonicalFilePath() == running) continue;
+            qDebug() << name;
+            QFile::remove(path);
+        } else {
+            UpdateFound(name);
+        }
+    }
+}
+
+void z9ktool::UpdateFound(const QString &filename)
+{
+    qDebug() << "APP UpdateFound" + filename;
+    if (!QFileInfo(QDir::current().filePath(filename)).isFile()) return;
+    configpage->soft_update_icon->show();
+    configpage->version->setText(QStringLiteral("发现新版本  "));
+    updatefile = filename;
+    // Unique: a second report must not start the program twice per click.
+    connect(configpage->version, &QPushButton::clicked, this, &z9ktool::RunUpdate,
+            Qt::UniqueConnection);
+}
+
+void z9ktool::FWUpdateFound(const QString &filename)
+{
+    qDebug() << "FW UpdateFound" + filename;
+    if (!QFileInfo(QDir::current().filePath(filename)).isFile()) return;
+    // The reporting worker is alive until this has run (its thread's quit
+    // is queued behind its signals); a later check may have replaced m_update.
+    const Update *from = qobject_cast<Update *>(sender());
+    if (!from) from = m_update;
+    const QString remote = from ? from->fw_version_str : QString();
+    configpage->fw_update_icon->show();
+    configpage->firmware_version->setText(QStringLiteral("发现新版本  "));
+    fwfile = filename;
+    update_confirm->text_1->setText(QStringLiteral("V") + remote);
+    connect(configpage->firmware_version, &QPushButton::clicked, update_confirm,
+            &Update_Dialog::show_dialog, Qt::UniqueConnection);
+}
+
+void z9ktool::RunUpdate()
+{
+    qDebug() << "RunUpdate()_" + updatefile;
+    const QString path = QDir::current().filePath(updatefile);
+#ifndef Q_OS_WIN
+    // Unpacking may not carry the execute bit over.
+    const QFile::Permissions perms = QFile::permissions(path);
+    if (!(perms & QFileDevice::ExeUser))
+        QFile::setPermissions(path, perms | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+#endif
+    if (!QProcess::startDetached(path, QStringList())) {
+        // Quitting now would leave the user with no program at all.
+        qDebug() << "__________"
+                 << "cannot start" << path;
+        return;
+    }
+    QCoreApplication::quit();
 }
 
 bool z9ktool::open_mouse()

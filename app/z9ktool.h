@@ -4,6 +4,7 @@
 #ifndef Z9KTOOL_H
 #define Z9KTOOL_H
 
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
@@ -25,6 +26,7 @@ class config_Widget;
 class Confirm_Dialog;
 class Update_Dialog;
 class Navbtn;
+class Update;
 
 class z9ktool : public QWidget
 {
@@ -57,8 +59,10 @@ public:
     QPushButton *mask_side;
     QString updatefile;
     QString fwfile;
-    QThread *m_updateThread = nullptr;
-    QObject *m_update = nullptr;
+    // The most recent check; both delete themselves when the thread ends.
+    QPointer<QThread> m_updateThread;
+    QPointer<Update> m_update;
+    bool m_recheck = false; // a check is wanted once the running one has ended
     DeviceNotifier *device_notifier = nullptr;
     QString picture_path; // resource shown in mouselabel
 
@@ -66,6 +70,8 @@ public:
     void update_ui();
     void update_fw_version();
     void startUpdateThread();
+    // Deletes downloaded programs not newer than this one, offers a newer one.
+    void scan_downloaded_programs();
 
     // The frame folder joining two views, and each view's position in it
     // (0 for the first view named, 15 for the second); null for the same view.
@@ -105,6 +111,11 @@ public slots:
     // Device-change handling, fed by the platform's notifications.
     void device_arrival(const QString &interfaceName);
     void device_removal(const QString &interfaceName);
+
+    // Online update: a finished program or firmware image, and starting the program.
+    void UpdateFound(const QString &filename);
+    void FWUpdateFound(const QString &filename);
+    void RunUpdate();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

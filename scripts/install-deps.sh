@@ -8,7 +8,7 @@ pkgs=(
   qtbase5-dev libqt5svg5 libquazip1-qt5-dev libudev-dev
   mingw-w64 wine64
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei
-  nginx-light
+  nginx-light openssl
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QTextCodec>
 
 namespace
@@ -136,6 +137,13 @@ void write_entry(const QByteArray &contents)
     file.commit();
 }
 
+// The folder a login start runs in: the program downloads its updates into
+// its working directory, which would otherwise be the home folder.
+QString working_folder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
 QByteArray entry_contents(const QString &exec, bool enabled)
 {
     const QString flag = enabled ? QStringLiteral("true") : QStringLiteral("false");
@@ -145,7 +153,8 @@ QByteArray entry_contents(const QString &exec, bool enabled)
                                         "Version=1.0\n"
                                         "Name=Kivo游戏鼠标\n"
                                         "Exec=") +
-                         escape_value(exec) +
+                         escape_value(exec) + QStringLiteral("\nPath=") +
+                         escape_value(working_folder()) +
                          QStringLiteral("\n"
                                         "Terminal=false\n"
                                         "X-GNOME-Autostart-enabled=") +
@@ -229,6 +238,7 @@ void set_enabled(bool on)
 {
     // Off rewrites the entry disabled rather than deleting it, as the Windows
     // value is emptied rather than removed.
+    if (on) QDir().mkpath(working_folder());
     write_entry(entry_contents(expected_command(), on));
 }
 

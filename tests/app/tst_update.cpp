@@ -1,0 +1,590 @@
+// The online update against a real nginx on 127.0.0.1: the manifest rules,
+// resumed and restarted downloads, unpacking, the settings-page offers, starting
+// the new program, the start-up scan and the lifetime of the check threads.
+#include "nginx_server.h"
+#include "virtualmouse.h"
+
+#include "autorun.h"
+#include "config_widget.h"
+#include "navbtn.h"
+#include "update.h"
+#include "update_dialog.h"
+#include "z9ktool.h"
+
+#include <JlCompress.h>
+#include <quazip.h>
+#include <quazipfile.h>
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <memory>
+
+namespace
+{
+
+const QString kProgram = QStringLiteral("KIVOMouse-PC-V1.0.32.exe");
+const QString kImage = QStringLiteral("KIVOMouse_USB.bin");
+const QString kOffer = QStringLiteral("发现新版本  ");
+
+struct ZipEntry {
+    QString name;
+    QByteArray data;
+    QFile::Permissions perms = QFile::ReadOwner | QFile::WriteOwner;
+    bool symlink = false;
+};
+
+QByteArray makeZip(const QList<ZipEntry> &entries)
+{
+    QBuffer buffer;
+    QuaZip zip(&buffer);
+    if (!zip.open(QuaZip::mdCreate)) return {};
+    for (const ZipEntry &e : entries) {
+        QuaZipNewInfo info(e.name);
+        info.setPermissions(e.perms);
+        if (e.symlink) info.externalAttr = (0120777u << 16);
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, info)) return {};
+        file.write(e.data);
+        file.close();
+    }
+    zip.close();
+    return zip.getZipError() == 0 ? buffer.data() : QByteArray();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(data);
+}
+
+QByteArray manifest(const char *app, const char *fw)
+{
+    return QByteArray("KIVO\n2026-12-07\n") + app + "\n" + fw + "\n";
+}
+
+// Log lines of the image requests, as "<status> <range>".
+QStringList imageRequests(const NginxServer &server)
+{
+    QStringList out;
+    for (const QString &line : server.accessLog()) {
+        const QStringList f = line.split(QLatin1Char(' '));
+        if (f.size() >= 3 && f.at(0).endsWith(kImage)) out << f.at(1) + QLatin1Char(' ') + f.at(2);
+    }
+    return out;
+}
+
+} // namespace
+
+class TestUpdate : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void baseLocation();
+    void manifestAndMouseDecideTheOffers_data();
+    void manifestAndMouseDecideTheOffers();
+    void offeredProgramStartsAndTheProgramQuits();
+    void partialFileIsResumed();
+    void cutOffDownloadIsResumedByALaterCheck();
+    void serverIgnoringRangeStartsAfresh();
+    void unsatisfiableRange_data();
+    void unsatisfiableRange();
+    void errorPagesAreNeverWritten();
+    void packageEntriesStayInTheFolder_data();
+    void packageEntriesStayInTheFolder();
+    void startupScan();
+    void checksEndTheirThreads();
+    void quittingDuringADownload();
+    void untrustedHttpsDeliversNothing();
+    void autostartRunsInTheDataFolder();
+
+private:
+    // A window on the virtual mouse whose first check has ended (or, with
+    // wait false, has only started).
+    std::unique_ptr<z9ktool> window(bool wait = true);
+    bool waitIdle(z9ktool &w);
+    bool check(z9ktool &w);
+    QString here(const QString &name) const { return QDir::current().filePath(name); }
+    QStringList filesHere() const
+    {
+        QStringList names = QDir::current().entryList(QDir::Files | QDir::Hidden | QDir::System);
+        names.sort();
+        return names;
+    }
+    bool startServer(const NginxServer::Options &o = NginxServer::Options());
+
+    NginxServer server;
+    std::unique_ptr<QTemporaryDir> work;
+    QByteArray image;
+    QByteArray package;
+    QString startedMarker;
+    bool plainServer = true;
+};
+
+void TestUpdate::initTestCase()
+{
+    QVERIFY(bindVirtualMouse());
+    QTemporaryDir scratch;
+    const QString imagePath = scratch.filePath(QStringLiteral("fw.bin"));
+    QCOMPARE(QProcess::execute(QStringLiteral(MKFWIMAGE),
+                               {QStringLiteral("--version"), QStringLiteral("1.1.23"),
+                                QStringLiteral("--body-size"), QStringLiteral("100000"),
+                                QStringLiteral("-o"), imagePath}),
+             0);
+    image = readFile(imagePath);
+    QVERIFY(image.size() > 100000);
+    QVERIFY(startServer());
+}
+
+bool TestUpdate::startServer(const NginxServer::Options &o)
+{
+    plainServer = !o.tls && o.serverDirectives.isEmpty();
+    if (!server.start(o)) {
+        qWarning() << server.errorLog();
+        return false;
+    }
+    qputenv("KIVO_UPDATE_URL", server.url().toUtf8());
+    return true;
+}
+
+void TestUpdate::init()
+{
+    freshMouse();
+    device_attached = 0;
+    mouse_status = after_status = 0;
+    memset(fw_version, 0, sizeof fw_version);
+    work.reset(new QTemporaryDir);
+    QVERIFY(QDir(work->path()).mkdir(QStringLiteral("cwd")));
+    QVERIFY(QDir::setCurrent(work->filePath(QStringLiteral("cwd"))));
+    startedMarker = work->filePath(QStringLiteral("started"));
+    // The program of the package records that it ran, and where.
+    package = makeZip({{kProgram, "#!/bin/sh\npwd > '" + startedMarker.toUtf8() + "'\n"}});
+    QVERIFY(!package.isEmpty());
+    // No manifest at first: the check of the window's construction finds nothing.
+    server.remove(QStringLiteral("KIVOMouseUpdate.txt"));
+    server.put(QStringLiteral("KIVOMouse_PC.exe.zip"), package);
+    server.put(kImage, image);
+    server.clearLog();
+}
+
+void TestUpdate::cleanup()
+{
+    QDir::setCurrent(QDir::tempPath());
+    work.reset();
+    if (plainServer) return;
+    QVERIFY(startServer()); // the next test gets the plain server again
+}
+
+std::unique_ptr<z9ktool> TestUpdate::window(bool wait)
+{
+    auto w = std::make_unique<z9ktool>();
+    attach_at_start(*w);
+    // The window's first check starts from the event loop, after the first read.
+    if (w->m_updateThread) return nullptr;
+    QCoreApplication::processEvents();
+    if (!w->m_updateThread) return nullptr;
+    if (wait && !waitIdle(*w)) return nullptr;
+    return w;
+}
+
+bool TestUpdate::waitIdle(z9ktool &w)
+{
+    // The thread deletes itself after its worker's signals were handled.
+    return QTest::qWaitFor([&] { return w.m_updateThread.isNull(); }, 20000);
+}
+
+bool TestUpdate::check(z9ktool &w)
+{
+    if (!waitIdle(w)) return false;
+    w.startUpdateThread();
+    return waitIdle(w);
+}
+
+void TestUpdate::baseLocation()
+{
+    qunsetenv("KIVO_UPDATE_URL");
+    const QUrl def = Update::base_location();
+    QCOMPARE(def.scheme(), QStringLiteral("https"));
+    QVERIFY(def.path().endsWith(QLatin1String("gaming-mouse/")));
+
+    qputenv("KIVO_UPDATE_URL", "http://127.0.0.1:9/some/folder");
+    QCOMPARE(Update::base_location().toString(), QStringLiteral("http://127.0.0.1:9/some/folder/"));
+    qputenv("KIVO_UPDATE_URL", "file:///tmp/gaming-mouse/");
+    QCOMPARE(Update::base_location(), def);
+    qputenv("KIVO_UPDATE_URL", server.url().toUtf8());
+}
+
+void TestUpdate::manifestAndMouseDecideTheOffers_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("mouse");
+    QTest::addColumn<bool>("program");
+    QTest::addColumn<QString>("firmware"); // the dialog's text_1, empty = no offer
+
+    const QString v122 = QStringLiteral("1.1.22");
+    QTest::newRow("10031 offers nothing") << manifest("10031", "1.1.22") << v122 << false << "";
+    QTest::newRow("10032 offers 1.0.32") << manifest("10032", "1.1.22") << v122 << true << "";
+    QTest::newRow("three lines") << QByteArray("KIVO\nx\n10032") << v122 << false << "";
+    QTest::newRow("empty") << QByteArray() << v122 << false << "";
+    QTest::newRow("cut at a zero byte")
+        << QByteArray("KIVO\nx\n10032\0\n1.1.23\n", 22) << v122 << false << "";
+    QTest::newRow("crlf lines") << QByteArray("KIVO\r\nx\r\n10032\r\n1.1.23\r\n") << v122 << true
+                                << "V1.1.23";
+    QTest::newRow("padded lines") << QByteArray("KIVO\nx\n 10032 \n\t1.1.23 \n") << v122 << true
+                                  << "V1.1.23";
+    QTest::newRow("non-numeric version") << manifest("1.0.32", "1.1.22") << v122 << false << "";
+    QTest::newRow("firmware line 1.2, loader mouse")
+        << manifest("10031", "1.2") << QStringLiteral("255.0.22") << false << "";
+    QTest::newRow("firmware line 1.x.3") << manifest("10031", "1.x.3") << v122 << false << "";
+    QTest::newRow("1.1.21 never") << manifest("10031", "9.9.99") << QStringLiteral("1.1.21")
+                                  << false << "";
+    QTest::newRow("1.1.22 gets 1.1.23")
+        << manifest("10031", "1.1.23") << v122 << false << "V1.1.23";
+    QTest::newRow("1.1.22 not 1.1.22") << manifest("10031", "1.1.22") << v122 << false << "";
+    QTest::newRow("1.1.23 not 1.1.22")
+        << manifest("10031", "1.1.22") << QStringLiteral("1.1.23") << false << "";
+    QTest::newRow("255.0.22 always")
+        << manifest("10031", "1.1.0") << QStringLiteral("255.0.22") << false << "V1.1.0";
+    QTest::newRow("both") << manifest("10100", "2.0.0") << v122 << false << "V2.0.0";
+}
+
+void TestUpdate::manifestAndMouseDecideTheOffers()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, mouse);
+    QFETCH(bool, program);
+    QFETCH(QString, firmware);
+    const QStringList m = mouse.split(QLatin1Char('.'));
+    vmouse_set_version(m[0].toInt(), m[1].toInt(), m[2].toInt());
+
+    auto w = window();
+    QVERIFY(w);
+    w->show();
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), text);
+    QVERIFY(check(*w));
+
+    config_Widget *page = w->configpage;
+    QCOMPARE(!page->soft_update_icon->isHidden(), program);
+    QCOMPARE(page->version->text(), program ? kOffer : QStringLiteral("Version: 1.0.31"));
+    QCOMPARE(w->updatefile, program ? kProgram : QString());
+    QCOMPARE(!page->fw_update_icon->isHidden(), !firmware.isEmpty());
+    QCOMPARE(w->fwfile, firmware.isEmpty() ? QString() : kImage);
+
+    QStringList expected;
+    if (!firmware.isEmpty()) expected << kImage;
+    // The package is unpacked and removed; only what the manifest names is fetched.
+    // (1.1.0 unpacks the package, but the program in it is not the one named.)
+    if (program || QTest::currentDataTag() == QLatin1String("both")) expected << kProgram;
+    expected.sort();
+    QCOMPARE(filesHere(), expected);
+
+    if (!firmware.isEmpty()) {
+        QCOMPARE(readFile(here(kImage)), image);
+        QCOMPARE(page->firmware_version->text(), kOffer);
+        QCOMPARE(w->update_confirm->text_1->text(), firmware);
+        w->nav_btns->button(5)->click();
+        QTest::mouseClick(page->firmware_version, Qt::LeftButton);
+        QVERIFY(w->update_confirm->isVisible());
+        // Unplugging takes the firmware offer back.
+        vmouse_plug(0);
+        w->device_removal(QStringLiteral("/dev/hidraw3"));
+        QVERIFY(page->fw_update_icon->isHidden());
+        QVERIFY(!w->update_confirm->isVisible());
+    }
+    QVERIFY(waitIdle(*w));
+}
+
+void TestUpdate::offeredProgramStartsAndTheProgramQuits()
+{
+    // Packed without its execute bit, as an archive made on Windows would be.
+    package = makeZip({{kProgram, "#!/bin/sh\npwd > '" + startedMarker.toUtf8() + "'\n",
+                        QFile::ReadOwner | QFile::WriteOwner}});
+    server.put(QStringLiteral("KIVOMouse_PC.exe.zip"), package);
+    auto w = window();
+    QVERIFY(w);
+    w->show();
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10032", "1.1.22"));
+    QVERIFY(check(*w));
+    QCOMPARE(w->updatefile, kProgram);
+
+    // A second report of the same program must not start it twice.
+    w->UpdateFound(kProgram);
+    w->nav_btns->button(5)->click();
+    QTimer::singleShot(0, w.get(),
+                       [&] { QTest::mouseClick(w->configpage->version, Qt::LeftButton); });
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(99); });
+    QCOMPARE(QCoreApplication::exec(), 0); // RunUpdate ended the event loop
+
+    QVERIFY(QTest::qWaitFor([&] { return QFile::exists(startedMarker); }, 5000));
+    QCOMPARE(readFile(startedMarker).trimmed(), QDir::currentPath().toUtf8());
+    QVERIFY(QFile::permissions(here(kProgram)) & QFile::ExeUser);
+}
+
+void TestUpdate::partialFileIsResumed()
+{
+    const int have = 12345;
+    writeFile(here(kImage + ".tmp"), image.left(have));
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10031", "1.1.23"));
+    auto w = window();
+    QVERIFY(w);
+    QCOMPARE(imageRequests(server), QStringList{QStringLiteral("206 \"bytes=12345-\"")});
+    QCOMPARE(readFile(here(kImage)), image);
+    QVERIFY(!QFile::exists(here(kImage + ".tmp")));
+    QCOMPARE(w->fwfile, kImage);
+
+    // A fresh download asks from byte 0 too.
+    server.clearLog();
+    QVERIFY(check(*w));
+    QCOMPARE(imageRequests(server), QStringList{QStringLiteral("206 \"bytes=0-\"")});
+    QCOMPARE(readFile(here(kImage)), image);
+}
+
+void TestUpdate::cutOffDownloadIsResumedByALaterCheck()
+{
+    QVERIFY(startServer({QStringLiteral("limit_rate 20k;")}));
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10031", "1.1.23"));
+    auto w = window(false);
+    QVERIFY(w);
+    const QString part = here(kImage + ".tmp");
+    QVERIFY(QTest::qWaitFor([&] { return QFileInfo(part).size() > 0; }, 10000));
+    server.stop(); // the network goes away mid-file
+    QVERIFY(waitIdle(*w));
+    const QByteArray cut = readFile(part);
+    QVERIFY2(cut.size() > 0 && cut.size() < image.size(), QByteArray::number(cut.size()));
+    QVERIFY(image.startsWith(cut));
+    QVERIFY(!QFile::exists(here(kImage)));
+    QVERIFY(w->configpage->fw_update_icon->isHidden()); // nothing half-written is offered
+
+    QVERIFY(startServer());
+    server.clearLog();
+    QVERIFY(check(*w));
+    QCOMPARE(imageRequests(server),
+             QStringList{QStringLiteral("206 \"bytes=%1-\"").arg(cut.size())});
+    QCOMPARE(readFile(here(kImage)), image);
+    QCOMPARE(w->fwfile, kImage);
+}
+
+void TestUpdate::serverIgnoringRangeStartsAfresh()
+{
+    QVERIFY(startServer({QStringLiteral("max_ranges 0;")}));
+    // Whatever the partial file holds, the whole file replaces it.
+    writeFile(here(kImage + ".tmp"), QByteArray(5000, 'x'));
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10031", "1.1.23"));
+    auto w = window();
+    QVERIFY(w);
+    QCOMPARE(imageRequests(server), QStringList{QStringLiteral("200 \"bytes=5000-\"")});
+    QCOMPARE(readFile(here(kImage)), image);
+    QCOMPARE(w->fwfile, kImage);
+}
+
+void TestUpdate::unsatisfiableRange_data()
+{
+    QTest::addColumn<int>("extra"); // bytes beyond the server's file
+    QTest::addColumn<QStringList>("requests");
+    QTest::newRow("partial file complete")
+        << 0 << QStringList{QStringLiteral("416 \"bytes=%1-\"").arg(image.size())};
+    QTest::newRow("partial file longer")
+        << 7
+        << QStringList{QStringLiteral("416 \"bytes=%1-\"").arg(image.size() + 7),
+                       QStringLiteral("206 \"bytes=0-\"")};
+}
+
+void TestUpdate::unsatisfiableRange()
+{
+    QFETCH(int, extra);
+    QFETCH(QStringList, requests);
+    writeFile(here(kImage + ".tmp"), image + QByteArray(extra, '\xAA'));
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10031", "1.1.23"));
+    auto w = window();
+    QVERIFY(w);
+    QCOMPARE(imageRequests(server), requests);
+    QCOMPARE(readFile(here(kImage)), image);
+    QCOMPARE(w->fwfile, kImage);
+}
+
+void TestUpdate::errorPagesAreNeverWritten()
+{
+    server.remove(kImage);
+    server.remove(QStringLiteral("KIVOMouse_PC.exe.zip"));
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10032", "1.1.23"));
+    auto w = window();
+    QVERIFY(w);
+    QCOMPARE(imageRequests(server), QStringList{QStringLiteral("404 \"bytes=0-\"")});
+    QCOMPARE(filesHere(), QStringList());
+
+    // An existing partial file stays exactly as it was.
+    writeFile(here(kImage + ".tmp"), image.left(100));
+    QVERIFY(check(*w));
+    QCOMPARE(readFile(here(kImage + ".tmp")), image.left(100));
+    QVERIFY(w->configpage->fw_update_icon->isHidden());
+    QVERIFY(w->configpage->soft_update_icon->isHidden());
+}
+
+void TestUpdate::packageEntriesStayInTheFolder_data()
+{
+    QTest::addColumn<bool>("links");
+    QTest::newRow("parent and absolute names") << false;
+    QTest::newRow("a link and a file through it") << true;
+}
+
+void TestUpdate::packageEntriesStayInTheFolder()
+{
+    QFETCH(bool, links);
+    const QString outside = work->filePath(QStringLiteral("outside"));
+    QVERIFY(QDir().mkpath(outside));
+    QList<ZipEntry> entries;
+    if (links) {
+        entries << ZipEntry{QStringLiteral("lnk"), outside.toUtf8(), {}, true}
+                << ZipEntry{QStringLiteral("lnk/evil.txt"), "x"};
+    } else {
+        entries << ZipEntry{QStringLiteral("../evil.txt"), "x"}
+                << ZipEntry{QStringLiteral("sub/../../evil2.txt"), "x"}
+                << ZipEntry{outside + QStringLiteral("/evil3.txt"), "x"};
+    }
+    entries << ZipEntry{kProgram, "#!/bin/sh\n"};
+    server.put(QStringLiteral("KIVOMouse_PC.exe.zip"), makeZip(entries));
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10032", "1.1.22"));
+    auto w = window();
+    QVERIFY(w);
+    QVERIFY(check(*w));
+
+    QDirIterator it(work->path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    QStringList all;
+    while (it.hasNext())
+        all << QDir(work->path()).relativeFilePath(it.next());
+    all.sort();
+    // Only the program is unpacked; a package with links is not unpacked at all.
+    QStringList expected{QStringLiteral("cwd"), QStringLiteral("outside")};
+    if (!links) expected.insert(1, QStringLiteral("cwd/") + kProgram);
+    QCOMPARE(all, expected);
+    QCOMPARE(w->updatefile, links ? QString() : kProgram);
+}
+
+void TestUpdate::startupScan()
+{
+    const QStringList names{
+        QStringLiteral("KIVOMouse-PC-V1.0.30.exe"),   // older: deleted
+        QStringLiteral("KIVOMouse-PC-V1.0.31.exe"),   // this version: deleted
+        QStringLiteral("KIVOMouse-PC-V1.0.32.exe"),   // newer: offered
+        QStringLiteral("KIVOMouse-PC-V1.0.33.1.exe"), // five parts: left alone
+        QStringLiteral("KIVOMouse-PC.exe"),           // two parts: left alone
+        QStringLiteral("KIVOMouse-PC-Vx.y.z.exe"),    // no version: left alone
+        QStringLiteral("KIVOMouse-PC-V10.0.40.exe"),  // major read as 0: deleted
+    };
+    for (const QString &n : names)
+        writeFile(here(n), "#!/bin/sh\n");
+    // The running program is never deleted, whatever its name says.
+    QVERIFY(QFile::link(QCoreApplication::applicationFilePath(),
+                        here(QStringLiteral("KIVOMouse-PC-V1.0.20.exe"))));
+
+    auto w = window();
+    QVERIFY(w);
+    QStringList kept{QStringLiteral("KIVOMouse-PC-V1.0.20.exe"),
+                     QStringLiteral("KIVOMouse-PC-V1.0.32.exe"),
+                     QStringLiteral("KIVOMouse-PC-V1.0.33.1.exe"),
+                     QStringLiteral("KIVOMouse-PC-Vx.y.z.exe"), QStringLiteral("KIVOMouse-PC.exe")};
+    kept.sort();
+    QCOMPARE(filesHere(), kept);
+    QCOMPARE(w->updatefile, QStringLiteral("KIVOMouse-PC-V1.0.32.exe"));
+    QCOMPARE(w->configpage->version->text(), kOffer);
+    w.reset();
+
+    // A two-digit major counts by its last digit: 11.0.33 is offered as 1.0.33.
+    writeFile(here(QStringLiteral("KIVOMouse-PC-V11.0.33.exe")), "#!/bin/sh\n");
+    w = window();
+    QVERIFY(w);
+    QCOMPARE(w->updatefile, QStringLiteral("KIVOMouse-PC-V11.0.33.exe"));
+}
+
+void TestUpdate::checksEndTheirThreads()
+{
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10031", "1.1.23"));
+    auto w = window();
+    QVERIFY(w);
+    QList<QPointer<QThread>> threads;
+    // Ten in a row, as quick plugging and unplugging starts them.
+    for (int i = 0; i < 10; ++i) {
+        w->startUpdateThread();
+        threads << QPointer<QThread>(w->m_updateThread);
+    }
+    QVERIFY(waitIdle(*w));
+    for (const QPointer<QThread> &t : threads)
+        QVERIFY(t.isNull());
+    QCOMPARE(readFile(here(kImage)), image); // the surviving check finished the file
+    // And ten one after the other, each ending on its own.
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(check(*w));
+    QCOMPARE(readFile(here(kImage)), image);
+}
+
+void TestUpdate::quittingDuringADownload()
+{
+    QVERIFY(startServer({QStringLiteral("limit_rate 20k;")}));
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10031", "1.1.23"));
+    auto w = window(false);
+    QVERIFY(w);
+    const QString part = here(kImage + ".tmp");
+    QVERIFY(QTest::qWaitFor([&] { return QFileInfo(part).size() > 0; }, 10000));
+    QPointer<QThread> thread = w->m_updateThread;
+    QVERIFY(thread && thread->isRunning());
+    w.reset(); // the window waits for the thread and deletes it
+    QVERIFY(thread.isNull());
+    const QByteArray cut = readFile(part);
+    QVERIFY2(cut.size() > 0 && cut.size() < image.size(), QByteArray::number(cut.size()));
+    QVERIFY(image.startsWith(cut));
+    QVERIFY(!QFile::exists(here(kImage)));
+}
+
+void TestUpdate::untrustedHttpsDeliversNothing()
+{
+    QVERIFY(startServer({QString(), true}));
+    QVERIFY(server.url().startsWith(QLatin1String("https://")));
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10032", "1.1.23"));
+    auto w = window();
+    QVERIFY(w);
+    QVERIFY(check(*w));
+    QCOMPARE(filesHere(), QStringList());
+    QVERIFY(w->updatefile.isEmpty() && w->fwfile.isEmpty());
+
+    // The server itself works: a client that ignores the certificate gets the manifest.
+    QNetworkAccessManager nam;
+    QNetworkReply *reply = nam.get(QNetworkRequest(QUrl(server.url() + "KIVOMouseUpdate.txt")));
+    reply->ignoreSslErrors();
+    QVERIFY(QTest::qWaitFor([&] { return reply->isFinished(); }, 10000));
+    QCOMPARE(reply->readAll(), manifest("10032", "1.1.23"));
+    delete reply;
+}
+
+void TestUpdate::autostartRunsInTheDataFolder()
+{
+    qputenv("XDG_CONFIG_HOME", work->filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", work->filePath(QStringLiteral("data")).toUtf8());
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QVERIFY(data.startsWith(work->filePath(QStringLiteral("data"))));
+    autorun::set_enabled(true);
+    QVERIFY(autorun::is_enabled());
+    QVERIFY(QFileInfo(data).isDir());
+    const QByteArray entry = readFile(autorun::xdg::entry_path());
+    QVERIFY2(entry.contains("\nPath=" + data.toUtf8() + "\n"), entry.constData());
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_DATA_HOME");
+}
+
+QTEST_MAIN(TestUpdate)
+#include "tst_update.moc"
