@@ -8,6 +8,7 @@
 #include "devnotify.h"
 #include "disconnect_widget.h"
 #include "dpi_widget.h"
+#include "keycapture.h"
 #include "kivomouse.h"
 #include "led_widget.h"
 #include "mainpage.h"
@@ -724,6 +725,8 @@ void z9ktool::enter_detached_state()
 
 void z9ktool::hideForRemoval()
 {
+    // A key editor capturing for a mouse that has gone must not keep the keyboard.
+    KeyCapture::stopAll();
     ledpage->picker->hide();
     ledpage->mask_btn->hide();
     mask_side->hide();

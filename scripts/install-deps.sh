@@ -7,7 +7,7 @@ pkgs=(
   cmake g++ make pkg-config
   qtbase5-dev libqt5svg5 libquazip1-qt5-dev libudev-dev
   mingw-w64 wine64
-  xvfb xauth x11-apps imagemagick fonts-wqy-microhei
+  xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool libx11-dev
   nginx-light openssl
 )
 
