@@ -189,6 +189,10 @@ bool Mouse::configReport(const std::uint8_t *report, Report *reply, bool *change
             image_.assign(kFlashSize, 0xFF);
             received_ = 0;
             flash_ = Flash::Erased;
+            // The old image is gone for good: whatever happens from here on, the
+            // mouse comes back as its loader until a verified image is restarted.
+            *changed = std::memcmp(m.version, kLoaderVersion, 3) != 0;
+            std::memcpy(m.version, kLoaderVersion, 3);
         }
         return false;
     case 0xD3: {
@@ -224,6 +228,8 @@ bool Mouse::configReport(const std::uint8_t *report, Report *reply, bool *change
 bool Mouse::restart()
 {
     bool changed = false;
+    // A verified image without the leading block is no program the loader can
+    // start: it stays in the loader then.
     if (flash_ == Flash::Verified && checkedLength_ >= kLeadingBlock &&
         std::memcmp(image_.data(), kImageMagic, 4) == 0) {
         changed = std::memcmp(memory.version, image_.data() + 4, 3) != 0;

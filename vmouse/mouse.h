@@ -25,6 +25,9 @@ constexpr int kSlotSize = 512;  // bytes of macro memory per slot
 constexpr int kMaxChunk = 56;   // data bytes in one macro or flash packet
 constexpr std::uint32_t kFlashBase = 0x08018000u;
 constexpr std::uint32_t kFlashSize = 256u * 1024u;
+// What the mouse's loader reports as its version once the application image is
+// gone (erased and not replaced by a verified one): major 0xFF marks "no firmware".
+constexpr std::uint8_t kLoaderVersion[3] = {0xFF, 0x00, 0x16};
 
 // Everything the mouse keeps across a power cycle (and in VMOUSE_STATE's file).
 struct Memory {
@@ -60,8 +63,9 @@ public:
     bool controlReport(const std::uint8_t *report, Report *reply, bool *changed);
     bool configReport(const std::uint8_t *report, Report *reply, bool *changed);
 
-    // The mouse restarts (0xD7): true when it comes back running a verified image
-    // whose version differs from the one it had.
+    // The mouse restarts (0xD7): true when the version it reports changed. After
+    // a verified image it runs that image; after an erase without one it stays
+    // in its loader.
     bool restart();
     // Forget any flashing in progress (power loss, reset).
     void abortFlash();

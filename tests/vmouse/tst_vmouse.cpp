@@ -100,8 +100,8 @@ private slots:
     void macroClippedToSlot();
 
     void goodFlashChangesVersionAfterRestart();
-    void badFlashKeepsVersion_data();
-    void badFlashKeepsVersion();
+    void badFlashLeavesTheLoader_data();
+    void badFlashLeavesTheLoader();
     void rejectedConfigWrite();
 
     void pathAndIds();
@@ -447,7 +447,7 @@ void TestVMouse::goodFlashChangesVersionAfterRestart()
     QCOMPARE(chunks, (mcu.size() + 55) / 56);
 }
 
-void TestVMouse::badFlashKeepsVersion_data()
+void TestVMouse::badFlashLeavesTheLoader_data()
 {
     QTest::addColumn<QByteArray>("mcu");
     QTest::addColumn<bool>("erase");
@@ -470,7 +470,7 @@ void TestVMouse::badFlashKeepsVersion_data()
     QTest::newRow("empty image") << QByteArray() << true << true << quint32(0) << qint64(0);
 }
 
-void TestVMouse::badFlashKeepsVersion()
+void TestVMouse::badFlashLeavesTheLoader()
 {
     QFETCH(QByteArray, mcu);
     QFETCH(bool, erase);
@@ -485,7 +485,13 @@ void TestVMouse::badFlashKeepsVersion()
     o.lengthExtra = lengthExtra;
     QVERIFY(flash(mcu, o));
     QVERIFY(openBoth());
-    QCOMPARE(version(), frame({1, 1, 22}, 3));
+    // Once erased, the old image is gone: the loader answers until a good flash.
+    QCOMPARE(version(), erase ? frame({0xFF, 0, 22}, 3) : frame({1, 1, 22}, 3));
+    if (erase) {
+        QVERIFY(flash(leadingBlock(4, 5, 6) + pattern(300, 8)));
+        QVERIFY(openBoth());
+        QCOMPARE(version(), frame({4, 5, 6}, 3));
+    }
 }
 
 void TestVMouse::rejectedConfigWrite()
@@ -501,14 +507,14 @@ void TestVMouse::rejectedConfigWrite()
     QCOMPARE(vmouse_trace_count(), 4);
     QCOMPARE(quint8(traced(2)[1]), quint8(0xD0));
 
-    // A chunk refused halfway: the run stops, and the mouse keeps its firmware
-    // even after it is power-cycled.
+    // A chunk refused halfway: the run stops after the erase, and the mouse
+    // comes back from a power cycle as its loader.
     vmouse_reject_config_write(6);
     QVERIFY(!flash(leadingBlock(9, 9, 9) + pattern(400, 9)));
     vmouse_plug(0);
     vmouse_plug(1);
     QVERIFY(openBoth());
-    QCOMPARE(version(), frame({1, 1, 22}, 3));
+    QCOMPARE(version(), frame({0xFF, 0, 22}, 3));
 
     // The same image goes through once nothing is refused.
     vmouse_reject_config_write(0);

@@ -1,0 +1,73 @@
+// The firmware image file and the packets that flash it, apart from any window:
+// reading the header and checking the lengths against the file, the seven
+// program-wide configuration-channel packets, the chunk and CRC fields, the
+// percentage, and the CRC of the mouse's microcontroller.
+#ifndef FWIMAGE_H
+#define FWIMAGE_H
+
+#include <QByteArray>
+#include <QtGlobal>
+
+// The packets of a flash and the version request, 64 bytes each, of which 63
+// go out. Their fixed bytes are set by fw_packets_init() once at start.
+extern unsigned char disable_mouse[64];
+extern unsigned char unlock[64];
+extern unsigned char erase[64];
+extern unsigned char write_mcu[64];
+extern unsigned char lock[64];
+extern unsigned char crc[64];
+extern unsigned char reset_cmd[64];
+extern unsigned char get_version[64];
+
+void fw_packets_init();
+
+// The 256-entry table of the polynomial 0x04C11DB7, most significant bit first.
+extern const quint32 Crc32Table[256];
+
+namespace fwimage
+{
+
+constexpr quint32 kFlashBase = 0x08018000u;
+constexpr int kChunk = 56;       // data bytes per write packet
+constexpr int kHeaderSize = 50;  // up to the end of the last length field
+constexpr int kBodiesStart = 59; // the LED body starts here
+// Far beyond anything the mouse's flash holds; a larger file is not an image.
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+
+struct Image {
+    quint32 led_length = 0;
+    quint32 wireless_length = 0;
+    quint32 mcu_length = 0;
+    quint64 mcu_address = 0; // 59 + led + wireless, without wrapping
+    const uchar *mcu = nullptr;
+};
+
+enum class Parse {
+    Ok,
+    NoHeader,  // shorter than the three length fields
+    Truncated, // the bodies the header declares do not fit in the file
+};
+
+// Reads the header of file; on Ok, img->mcu points into file's data. The lengths
+// are filled whenever the header is there.
+Parse parse(const QByteArray &file, Image *img);
+
+// Chunk n bytes (0..56) for image offset `offset` into write_mcu: length, the
+// big-endian address, the data, then 0xFF to the end of the packet.
+void put_chunk(unsigned char *packet, const uchar *data, quint32 offset, int n);
+// The CRC packet's length and CRC fields (bytes 7-10, 11-14, big-endian).
+void put_crc(unsigned char *packet, quint32 length, quint32 value);
+void put_be32(unsigned char *p, quint32 v);
+
+// bytes sent * 100 / total, truncated; computed without overflow.
+unsigned percent(quint64 sent, quint64 total);
+
+// The STM32 CRC unit over nWords words in memory order: each word read
+// little-endian and fed most significant byte first.
+quint32 stm32crc32(const quint32 *message, quint32 nWords, quint32 remainder);
+// The same over bytes: only len / 4 whole words are covered.
+quint32 crc_bytes(const uchar *data, quint64 len, quint32 remainder);
+
+} // namespace fwimage
+
+#endif
