@@ -18,6 +18,8 @@ QLabel *picture(QWidget *parent, const QString &path, const QRect &r)
     l->setGeometry(r);
     l->setPixmap(QPixmap(path));
     l->setAlignment(Qt::AlignHCenter);
+    // The arrows and dots sit on the version buttons; clicks go through to them.
+    l->setAttribute(Qt::WA_TransparentForMouseEvents);
     return l;
 }
 } // namespace
@@ -43,10 +45,15 @@ config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
     fw_update_icon = new QLabel(this);
     fw_update_icon->setGeometry(754, 398, 6, 6);
     fw_update_icon->setPixmap(QPixmap(QStringLiteral(":/img/update")));
+    fw_update_icon->setAttribute(Qt::WA_TransparentForMouseEvents);
     fw_update_icon->hide();
     firmware_version = new QPushButton(QStringLiteral("Version: 1.1.19"), this);
     firmware_version->setGeometry(580, 390, 200, 20);
     firmware_version->setStyleSheet(kVersionStyle);
+    // The style sheet names no border, so the platform style would draw its own
+    // (a black bevel on the dark page under X11); a flat button draws none.
+    firmware_version->setFlat(true);
+    firmware_version->setCursor(Qt::PointingHandCursor);
     picture(this, QStringLiteral(":/img/right_arrow"), QRect(772, 392, 9, 14));
 
     auto *swCaption = new QLabel(QStringLiteral("软件版本号"), this);
@@ -55,6 +62,7 @@ config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
     soft_update_icon = new QLabel(this);
     soft_update_icon->setGeometry(754, 448, 6, 6);
     soft_update_icon->setPixmap(QPixmap(QStringLiteral(":/img/update")));
+    soft_update_icon->setAttribute(Qt::WA_TransparentForMouseEvents);
     soft_update_icon->hide();
     version = new QPushButton(QStringLiteral("Version: ") + QString::number(APP_VERSION_MAJOR) +
                                   "." + QString::number(APP_VERSION_MINOR) + "." +
@@ -62,9 +70,11 @@ config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
                               this);
     version->setGeometry(580, 440, 200, 20);
     version->setStyleSheet(kVersionStyle);
+    version->setFlat(true);
+    version->setCursor(Qt::PointingHandCursor);
     picture(this, QStringLiteral(":/img/right_arrow"), QRect(772, 442, 9, 14));
 
-    // The arrows are painted after the buttons but must not swallow their clicks.
+    // The dots go over the buttons, like the arrows.
     fw_update_icon->raise();
     soft_update_icon->raise();
 }

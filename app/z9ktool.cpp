@@ -8,6 +8,7 @@
 #include "devnotify.h"
 #include "disconnect_widget.h"
 #include "dpi_widget.h"
+#include "fwimage.h"
 #include "keycapture.h"
 #include "kivomouse.h"
 #include "led_widget.h"
@@ -26,10 +27,12 @@
 #include <QButtonGroup>
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -230,6 +233,8 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
     update_confirm = new Update_Dialog(this);
     update_confirm->move(0, 0);
     update_confirm->hide();
+    fw_packets_init();
+    connect(update_confirm, &Update_Dialog::update_clicked, this, &z9ktool::RunFWUpdate);
     connect(reset_btn, &QPushButton::clicked, reset_confirm, &QWidget::show);
     connect(reset_confirm, &Confirm_Dialog::confirm_clicked, this, &z9ktool::reset_to_factory);
     connect(btnpage, &button_Widget::mouseStatusChange, this, &z9ktool::anim_start);
@@ -556,7 +561,6 @@ void z9ktool::update_fw_version()
 {
     qDebug() << "get fw version";
     m_OpenConfigDevice(USB_VID, USB_PID);
-    unsigned char get_version[63] = {0xD0};
     config_read(1, get_version, fw_version);
     // The channel stays open: the macro download and the flashing use it.
     configpage->firmware_version->setText(
@@ -668,6 +672,7 @@ void z9ktool::FWUpdateFound(const QString &filename)
     configpage->fw_update_icon->show();
     configpage->firmware_version->setText(QStringLiteral("发现新版本  "));
     fwfile = filename;
+    fw_version_str = remote;
     update_confirm->text_1->setText(QStringLiteral("V") + remote);
     connect(configpage->firmware_version, &QPushButton::clicked, update_confirm,
             &Update_Dialog::show_dialog, Qt::UniqueConnection);
@@ -758,4 +763,106 @@ void z9ktool::device_removal(const QString &interfaceName)
     } else {
         enter_detached_state(); // dev_path keeps the old path
     }
+}
+
+// ---- firmware flashing --------------------------------------------------------
+
+quint32 z9ktool::stm32crc32(const quint32 *message, quint32 nWords, quint32 remainder)
+{
+    return fwimage::stm32crc32(message, nWords, remainder);
+}
+
+void z9ktool::fw_refused(const QString &why)
+{
+    // Nothing went to the mouse: say why and let the dialog be closed.
+    update_confirm->prog_bar->hide();
+    update_confirm->text_1->setText(why);
+    update_confirm->close_btn->setEnabled(true);
+}
+
+void z9ktool::RunFWUpdate()
+{
+    Update_Dialog *dlg = update_confirm;
+    const QString path = QDir::current().filePath(fwfile);
+    QFile file(path);
+    if (fwfile.isEmpty() || !QFileInfo(path).isFile()) {
+        qDebug() << "file not exists";
+        fw_refused(QStringLiteral("固件文件不存在"));
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        qDebug() << "open file error" << file.errorString();
+        fw_refused(QStringLiteral("无法读取固件文件"));
+        return;
+    }
+    QByteArray data;
+    if (file.size() <= fwimage::kMaxFileSize) data = file.readAll();
+    fwimage::Image img;
+    const fwimage::Parse parsed = file.size() <= fwimage::kMaxFileSize ? fwimage::parse(data, &img)
+                                                                       : fwimage::Parse::Truncated;
+    if (parsed != fwimage::Parse::NoHeader) {
+        qDebug() << "led_length" << img.led_length;
+        qDebug() << "wireless_length" << img.wireless_length;
+        qDebug() << "mcu_length" << img.mcu_length;
+        qDebug() << "mcu_adderss" << img.mcu_address;
+    }
+    if (parsed != fwimage::Parse::Ok) {
+        qDebug() << "firmware image cut short:" << data.size() << "bytes";
+        fw_refused(QStringLiteral("固件文件已损坏"));
+        return;
+    }
+
+    const quint32 length = img.mcu_length;
+    dlg->prog_bar->setMaximum(int(length)); // the file fits in memory, so it fits an int
+    dlg->prog_bar->setValue(0);
+    dlg->text_1->setText(QStringLiteral("正在升级固件...0%"));
+
+    m_WriteConfig(63, disable_mouse);
+    m_WriteConfig(63, unlock);
+    m_WriteConfig(63, erase);
+    fwimage::put_be32(crc + 3, fwimage::kFlashBase);
+    write_mcu[2] = fwimage::kChunk;
+
+    quint32 sent = 0;
+    unsigned shown = 0;
+    while (length - sent > quint32(fwimage::kChunk)) {
+        fwimage::put_chunk(write_mcu, img.mcu + sent, sent, fwimage::kChunk);
+        if (m_WriteConfig(63, write_mcu) != 0) {
+            m_CloseConfigDevice();
+            dlg->hide();
+            return;
+        }
+        sent += fwimage::kChunk;
+        dlg->prog_bar->setValue(int(sent));
+        const unsigned pct = fwimage::percent(sent, length);
+        dlg->text_1->setText(QStringLiteral("正在升级固件...") + QString::number(pct) + "%");
+        // The loop keeps the event loop waiting; paint the figure when it moves.
+        if (pct != shown) {
+            shown = pct;
+            dlg->text_1->repaint();
+        }
+    }
+    fwimage::put_chunk(write_mcu, img.mcu + sent, sent, int(length - sent));
+    m_WriteConfig(63, write_mcu);
+    dlg->prog_bar->setValue(int(length));
+    dlg->text_1->setText(QStringLiteral("正在升级固件...100%"));
+
+    if (m_WriteConfig(63, lock) == 0) {
+        fwimage::put_crc(crc, length, fwimage::crc_bytes(img.mcu, length, 0xFFFFFFFFu));
+        m_WriteConfig(63, crc);
+        dlg->prog_bar->hide();
+        dlg->dg_icon->setPixmap(QPixmap(QStringLiteral(":/img/update_finish_icon")));
+        dlg->close_btn->setEnabled(true);
+        dlg->text_1->setText(QStringLiteral("固件升级已完成"));
+        dlg->text_2->setText(QStringLiteral("当前版本V") + fw_version_str);
+        dlg->repaint();
+        QThread::msleep(500);
+    }
+    m_WriteConfig(63, reset_cmd);
+    m_CloseConfigDevice();
+    // Also after a refused lock: the restarted mouse leaves and the dialog must
+    // not stay shut should its removal never be reported.
+    dlg->close_btn->setEnabled(true);
+    configpage->fw_update_icon->hide();
+    configpage->firmware_version->setText(QStringLiteral("V") + fw_version_str);
 }

@@ -59,6 +59,9 @@ public:
     QPushButton *mask_side;
     QString updatefile;
     QString fwfile;
+    // The version of the image fwfile names, kept from the worker that found it
+    // (the worker is gone by the time the user flashes).
+    QString fw_version_str;
     // The most recent check; both delete themselves when the thread ends.
     QPointer<QThread> m_updateThread;
     QPointer<Update> m_update;
@@ -70,6 +73,7 @@ public:
     void update_ui();
     void update_fw_version();
     void startUpdateThread();
+    static quint32 stm32crc32(const quint32 *message, quint32 nWords, quint32 remainder);
     // Deletes downloaded programs not newer than this one, offers a newer one.
     void scan_downloaded_programs();
 
@@ -116,12 +120,15 @@ public slots:
     void UpdateFound(const QString &filename);
     void FWUpdateFound(const QString &filename);
     void RunUpdate();
+    void RunFWUpdate();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
 private:
+    // A flash that cannot start: the reason in the dialog, which can be closed.
+    void fw_refused(const QString &why);
     void setPicture(const QString &path);
     void showView(int view);
     void hideForRemoval();
