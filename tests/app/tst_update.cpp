@@ -112,6 +112,7 @@ private slots:
     void quittingDuringADownload();
     void untrustedHttpsDeliversNothing();
     void autostartRunsInTheDataFolder();
+    void offeredImageFlashesThroughTheDialog();
 
 private:
     // A window on the virtual mouse whose first check has ended (or, with
@@ -584,6 +585,46 @@ void TestUpdate::autostartRunsInTheDataFolder()
     QVERIFY2(entry.contains("\nPath=" + data.toUtf8() + "\n"), entry.constData());
     qunsetenv("XDG_CONFIG_HOME");
     qunsetenv("XDG_DATA_HOME");
+}
+
+void TestUpdate::offeredImageFlashesThroughTheDialog()
+{
+    // A mouse left in its loader is offered the image whatever its number.
+    vmouse_set_version(255, 0, 22);
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10031", "1.1.23"));
+    auto w = window();
+    QVERIFY(w);
+    w->show();
+    QCOMPARE(w->fwfile, kImage);
+    w->nav_btns->button(5)->click();
+    QTest::mouseClick(w->configpage->firmware_version, Qt::LeftButton);
+    Update_Dialog *dialog = w->update_confirm;
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->text_1->text(), QStringLiteral("V1.1.23"));
+
+    vmouse_trace_clear();
+    QTest::mouseClick(dialog->start_btn, Qt::LeftButton);
+    QCOMPARE(dialog->text_1->text(), QStringLiteral("固件升级已完成"));
+    QCOMPARE(dialog->text_2->text(), QStringLiteral("当前版本V1.1.23"));
+    QVERIFY(w->configpage->fw_update_icon->isHidden());
+    QCOMPARE(w->configpage->firmware_version->text(), QStringLiteral("V1.1.23"));
+
+    // Every byte of the downloaded image's program section went out, in order.
+    const quint32 mcuAt = 59 + qFromBigEndian<quint32>(image.constData() + 16) +
+                          qFromBigEndian<quint32>(image.constData() + 31);
+    const QByteArray mcu =
+        image.mid(int(mcuAt), int(qFromBigEndian<quint32>(image.constData() + 46)));
+    QByteArray flashed;
+    for (const SentReport &r : sentReports())
+        if (r.channel == VMOUSE_CONFIG && quint8(r.bytes.at(1)) == 0xD3)
+            flashed += r.bytes.mid(8, quint8(r.bytes.at(3)));
+    QCOMPARE(flashed, mcu);
+
+    // The mouse restarted into the new image.
+    w->update_fw_version();
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(fw_version) + 3, 3),
+             QByteArray("\x01\x01\x17"));
+    QCOMPARE(w->configpage->firmware_version->text(), QStringLiteral("V1.1.23"));
 }
 
 QTEST_MAIN(TestUpdate)
