@@ -1,4 +1,5 @@
 #include "micro_widget.h"
+#include "keycapture.h"
 
 #include <QButtonGroup>
 #include <QDebug>
@@ -55,6 +56,12 @@ micro_Widget::micro_Widget(QWidget *parent) : QWidget(parent)
     delay_group->addButton(rec_delay_btn);
 
     connect(record_btn, &QPushButton::clicked, this, &micro_Widget::start_record);
+    key_hook = new KeyCapture(&micro_keyboard_proc, this);
+    // The capture ends by itself with the window hidden or deactivated and when
+    // the mouse goes away; the recording ends with it.
+    connect(key_hook, &KeyCapture::ended, this, [this] {
+        if (recording) stop_record();
+    });
     micro_instance = this;
 }
 
@@ -64,11 +71,15 @@ micro_Widget::~micro_Widget()
     if (micro_instance == this) micro_instance = nullptr;
 }
 
-void micro_Widget::install_hook() {}
+void micro_Widget::install_hook()
+{
+    // Not captured, the recording still runs without events; the user stops it.
+    if (!key_hook->start(records_list)) qDebug() << "macro recorder: no system-wide key capture";
+}
 
 void micro_Widget::remove_hook()
 {
-    key_hook = nullptr;
+    key_hook->stop();
 }
 
 void micro_Widget::start_record()

@@ -10,6 +10,7 @@
 
 #include "kivomouse.h"
 
+class KeyCapture;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
@@ -42,7 +43,7 @@ public:
     QElapsedTimer rec_timer;
     key_record new_key;
     QVector<key_record> btn_records;
-    void *key_hook = nullptr; // the capture held while recording
+    KeyCapture *key_hook; // system-wide key capture, running only while recording
     bool key_pressed[MAXKEYNUM] = {};
     bool recording = false;
 

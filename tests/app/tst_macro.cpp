@@ -2,6 +2,7 @@
 // list it shows, and the macro's way to and from the virtual mouse's memory.
 #include "virtualmouse.h"
 
+#include "keycapture.h"
 #include "micro_widget.h"
 
 #include <QLineEdit>
@@ -48,6 +49,13 @@ QString icons(const QListWidget *list)
         out += img == d ? 'd' : img == u ? 'u' : img == t ? 't' : '?';
     }
     return out;
+}
+
+// A key event as the X server delivers it: X key code (evdev + 8), Num Lock on.
+void sendKey(QWidget *to, QEvent::Type type, quint32 keycode, int qtKey, bool repeat = false)
+{
+    QKeyEvent ev(type, qtKey, Qt::NoModifier, keycode, 0, 0x10, QString(), repeat);
+    QApplication::sendEvent(to, &ev);
 }
 
 QVector<SentReport> configReports(quint8 code)
@@ -102,6 +110,7 @@ private slots:
     void recordingWithDelays();
     void recordingWithoutDelays();
     void heldKeyAndStrayRelease();
+    void recordingThroughKeyEvents();
     void stopsByItselfAt128();
     void focusLossStopsExceptToTheRecordButton();
     void uploadPacketsInTheTrace();
@@ -231,6 +240,41 @@ void Macro::heldKeyAndStrayRelease()
     QCOMPARE(w.btn_records.size(), 5);
 }
 
+void Macro::recordingThroughKeyEvents()
+{
+    micro_Widget w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.rec_delay_btn->setChecked(true);
+    QTest::mouseClick(w.record_btn, Qt::LeftButton);
+    QVERIFY(KeyCapture::anyCapturing());
+    QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : w.records_list;
+    sendKey(focus, QEvent::KeyPress, 38, Qt::Key_A);
+    for (int i = 0; i < 5; ++i) { // auto-repeat
+        sendKey(focus, QEvent::KeyRelease, 38, Qt::Key_A, true);
+        sendKey(focus, QEvent::KeyPress, 38, Qt::Key_A, true);
+    }
+    QTest::qWait(20);
+    sendKey(focus, QEvent::KeyRelease, 38, Qt::Key_A);
+    sendKey(focus, QEvent::KeyPress, 111, Qt::Key_Up); // arrows would move the list
+    sendKey(focus, QEvent::KeyRelease, 111, Qt::Key_Up);
+    const QStringList list = rows(w.records_list);
+    QCOMPARE(list.size(), 7);
+    QCOMPARE(list[0], QStringLiteral("A"));
+    QVERIFY(list[1].endsWith(QStringLiteral(" 毫秒延迟")));
+    QCOMPARE(list[2], QStringLiteral("A"));
+    QCOMPARE(list[4], QStringLiteral("UP"));
+    QCOMPARE(icons(w.records_list), QStringLiteral("dtutdtu"));
+    QCOMPARE(w.btn_records[0].interval_time, quint16(0));
+    QCOMPARE(w.btn_records[3].keyCode, quint8(HID_UP));
+    QCOMPARE(w.records_list->currentRow(), 6); // the keys went to the recorder, not the list
+    QTest::mouseClick(w.record_btn, Qt::LeftButton);
+    QVERIFY(!KeyCapture::anyCapturing());
+    // Idle, keys are the list's own again and nothing is recorded.
+    sendKey(w.records_list, QEvent::KeyPress, 38, Qt::Key_A);
+    QCOMPARE(w.btn_records.size(), 4);
+}
+
 void Macro::stopsByItselfAt128()
 {
     micro_Widget w;
@@ -242,6 +286,7 @@ void Macro::stopsByItselfAt128()
     QVERIFY(w.recording);
     release(0x31); // the 128th event
     QVERIFY(!w.recording);
+    QVERIFY(!KeyCapture::anyCapturing());
     QCOMPARE(w.btn_records.size(), 128);
     QCOMPARE(w.records_list->count(), 255);
     QCOMPARE(w.records_list->currentRow(), 254);
@@ -283,6 +328,7 @@ void Macro::focusLossStopsExceptToTheRecordButton()
     QTest::mouseClick(other, Qt::LeftButton);
     QVERIFY(other->hasFocus());
     QVERIFY(!w->recording);
+    QVERIFY(!KeyCapture::anyCapturing());
     QVERIFY(w->save_micro->isEnabled());
 
     // So does hiding the window.
@@ -290,6 +336,7 @@ void Macro::focusLossStopsExceptToTheRecordButton()
     QVERIFY(w->recording);
     window.hide();
     QVERIFY(!w->recording);
+    QVERIFY(!KeyCapture::anyCapturing());
 }
 
 void Macro::uploadPacketsInTheTrace()
