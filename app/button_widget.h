@@ -1,6 +1,7 @@
 // The button page: markers over the mouse picture for the six reassignable
-// buttons, in the top and side views. Reading a marker's button asks the mouse
-// for its assignment.
+// buttons, in the top and side views, and below them three tabs with the
+// function, combination and macro panels. Selecting a button reads its
+// assignment from the mouse; choosing anything on a panel sends it at once.
 #ifndef BUTTON_WIDGET_H
 #define BUTTON_WIDGET_H
 
@@ -9,6 +10,10 @@
 class QButtonGroup;
 class QPushButton;
 class QRadioButton;
+class QStackedWidget;
+class func_Widget;
+class combo_Widget;
+class micro_Widget;
 
 class button_Widget : public QWidget
 {
@@ -29,6 +34,17 @@ public:
     QButtonGroup *m_top_button;
     QButtonGroup *m_side_button;
 
+    QPushButton *nav_func;
+    QPushButton *nav_combo;
+    QPushButton *nav_micro;
+    QButtonGroup *nav_btn_grp; // tab ids 0, 1, 2 = pages of btn_cfg_area
+    QStackedWidget *btn_cfg_area;
+    func_Widget *func_area;
+    combo_Widget *combo_area;
+    micro_Widget *micro_area;
+    QButtonGroup *func_btn_grp;  // function1-8, ids = function codes 1-8
+    QButtonGroup *combo_btn_grp; // combo1-9 and the media keys, ids = codes 1-12
+
     // The button the page works on: the checked marker of the selected view.
     int current_button() const;
     // Shows the markers of the view the picture now displays.
@@ -43,6 +59,19 @@ public slots:
     void hideMouseButton(int ID, bool checked);
     void read_button_function(int ID, bool checked);
     void read_btn_when_switch(int ID, bool checked);
+    void set_button_function(int ID, bool checked);
+    void set_mkey_function();
+    void set_micro_function();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    // Unchecks every radio of an exclusive group (by making it non-exclusive
+    // for the moment).
+    static void uncheckAll(QButtonGroup *group);
+    // Kind 2 of a read: the macro bound to the button.
+    void read_macro_assignment(int ID);
 };
 
 #endif

@@ -6,6 +6,7 @@
 #include "x11keys.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QCursor>
 #include <QDebug>
 #include <QKeyEvent>
@@ -54,7 +55,9 @@ bool KeyCapture::platformStart()
     installFilterOnce();
     QWidget *top = m_owner ? m_owner->window() : nullptr;
     QWindow *handle = top ? top->windowHandle() : nullptr;
-    if (!handle || !top->isVisible()) return false;
+    // Only an X11 server has a keyboard grab for the whole desktop.
+    if (!handle || !top->isVisible() || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return false;
     if (!handle->setKeyboardGrabEnabled(true)) {
         qDebug() << "keyboard grab refused";
         return false;

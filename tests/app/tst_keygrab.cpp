@@ -2,6 +2,7 @@
 // the grab is one that other clients run into, keys typed by xdotool reach the
 // procedure with their Windows virtual keys, and every way out releases it.
 #include "keycapture.h"
+#include "mkey_edit.h"
 #include "xgrabprobe.h"
 
 #include <QLineEdit>
@@ -51,6 +52,7 @@ private slots:
     void hidingTheWindowReleases();
     void anotherWindowTakingTheFocusReleases();
     void stopAllReleasesAndKeysReturnToWidgets();
+    void customKeyEditorCapturesWhileFocused();
 
 private:
     QWidget *window = nullptr;
@@ -183,6 +185,39 @@ void KeyGrab::stopAllReleasesAndKeysReturnToWidgets()
     QVERIFY(xdotool({"type", "ab"}));
     QTRY_COMPARE(field->text(), QStringLiteral("ab"));
     QVERIFY(calls.isEmpty());
+}
+
+void KeyGrab::customKeyEditorCapturesWhileFocused()
+{
+    auto *editor = new mkey_Edit(window);
+    editor->setGeometry(10, 110, 500, 30);
+    editor->show();
+    QTest::mouseClick(editor->mkey_line, Qt::LeftButton);
+    QVERIFY(editor->mkey_line->hasFocus());
+    QVERIFY(KeyCapture::grabHeld());
+    QCOMPARE(probe_keyboard_grab(), int(ProbeRefused));
+
+    QVERIFY(xdotool({"keydown", "Control_L", "key", "c", "keyup", "Control_L"}));
+    QTRY_COMPARE(editor->mkey_line->text(), QStringLiteral("CTRL+C"));
+    QVERIFY(xdotool({"key", "v"}));
+    QTRY_COMPARE(editor->mkey_line->text(), QStringLiteral("CTRL+V"));
+    QVERIFY(xdotool({"key", "108"})); // right Alt joins the modifiers
+    QTRY_COMPARE(editor->mkey_line->text(), QStringLiteral("CTRL+RIGHT ALT+V"));
+
+    QTest::mouseClick(editor->clear_btn, Qt::LeftButton);
+    QVERIFY(editor->mkey_line->text().isEmpty());
+    QVERIFY(KeyCapture::grabHeld()); // still capturing
+    QVERIFY(xdotool({"key", "191", "comma"}));
+    QTRY_COMPARE(editor->mkey_line->text(), QStringLiteral("<"));
+    QCOMPARE(int(editor->key_ascii), 0xbc);
+
+    // Focus leaves the field: the keyboard is free again.
+    field->setFocus();
+    QVERIFY(!KeyCapture::grabHeld());
+    QCOMPARE(probe_keyboard_grab(), int(ProbeGrabbed));
+    QVERIFY(xdotool({"type", "z"}));
+    QTRY_COMPARE(field->text(), QStringLiteral("z"));
+    QCOMPARE(editor->mkey_line->text(), QStringLiteral("<"));
 }
 
 QTEST_MAIN(KeyGrab)
