@@ -77,6 +77,7 @@ private slots:
     void silentMouseShowsNoFunction();
     void everyUsageReadBackIsNamed();
     void sideViewRereadsItsButton();
+    void macroSavedAndReadBack();
 
     void editorThroughTheProcedure();
     void editorThroughKeyEvents();
@@ -320,6 +321,41 @@ void Buttons::sideViewRereadsItsButton()
     runAnimation();
     QVERIFY(page->m_top_button3->isVisible());
     QCOMPARE(sentCommands().constLast(), QStringLiteral("b002"));
+}
+
+void Buttons::macroSavedAndReadBack()
+{
+    QTest::mouseClick(page->m_top_button4, Qt::LeftButton); // button 5
+    QTest::mouseClick(page->nav_micro, Qt::LeftButton);
+    micro_Widget *m = page->micro_area;
+    m->rec_delay = true;
+    key_record down, up;
+    down.keyCode = HID_A;
+    down.press = KEY_DOWN;
+    up.keyCode = HID_A;
+    up.press = KEY_UP;
+    up.interval_time = 300;
+    m->btn_records = {down, up};
+    vmouse_trace_clear();
+    QTest::mouseClick(m->save_micro, Qt::LeftButton);
+    QCOMPARE(sentAssignments(), QStringList{"b1 05 02 01 00 08"});
+    QVERIFY(checkedIds(page->func_btn_grp).isEmpty());
+
+    // Another button, then back: the macro comes from the mouse again.
+    QTest::mouseClick(page->m_top_button3, Qt::LeftButton);
+    QVERIFY(page->nav_func->isChecked());
+    m->btn_records.clear();
+    m->rec_delay = false;
+    QTest::mouseClick(page->m_top_button4, Qt::LeftButton);
+    QVERIFY(page->nav_micro->isChecked());
+    QCOMPARE(page->btn_cfg_area->currentWidget(), m);
+    QVERIFY(m->rec_delay);
+    QCOMPARE(m->btn_records.size(), 2);
+    QCOMPARE(int(m->btn_records[1].press), int(KEY_UP));
+    QCOMPARE(int(m->btn_records[1].interval_time), 300);
+    QVERIFY(m->records_list->count() > 0);
+    QVERIFY(checkedIds(page->func_btn_grp).isEmpty());
+    QVERIFY(checkedIds(page->combo_btn_grp).isEmpty());
 }
 
 void Buttons::editorThroughTheProcedure()
