@@ -21,6 +21,7 @@
 #include "update.h"
 #include "update_dialog.h"
 #include "autorun.h"
+#include "mouseaccess.h"
 #include "windrag.h"
 
 #include <QApplication>
@@ -700,7 +701,14 @@ void z9ktool::RunUpdate()
 bool z9ktool::open_mouse()
 {
     openresult = m_OpenDevice(USB_VID, USB_PID);
-    if (!openresult) return false;
+    if (!openresult) {
+        // A mouse that is there but locked away needs the udev rule, not a replug.
+        if (mouseaccess::present_but_locked())
+            disconnectpage->show_access_hint(mouseaccess::rule_file());
+        else
+            disconnectpage->show_plug_instruction();
+        return false;
+    }
     TcharToChar(openresult, dev_path, sizeof dev_path);
     return true;
 }

@@ -9,6 +9,7 @@ pkgs=(
   mingw-w64 wine64
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool libx11-dev
   nginx-light openssl
+  desktop-file-utils x11-utils
 )
 
 missing=()

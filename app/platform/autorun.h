@@ -53,6 +53,11 @@ QByteArray entry_text(const QString &exec);
 // `expected`. Garbled contents are not enabled.
 bool entry_enabled(const QByteArray &contents, const QString &expected);
 
+// The path autostart runs for the program file `programFile`: for an installed
+// <prefix>/lib/kivomouse/kivomouse the <prefix>/bin link that resolves to it,
+// otherwise the file itself.
+QString launch_path(const QString &programFile);
+
 } // namespace xdg
 #endif
 

@@ -218,11 +218,28 @@ bool entry_enabled(const QByteArray &contents, const QString &expected)
     return exec != keys.constEnd() && command_matches(*exec, expected);
 }
 
+QString launch_path(const QString &programFile)
+{
+    // Installed, the program lives in <prefix>/lib/kivomouse and <prefix>/bin
+    // links to it: the link is the name that stays when the prefix is updated.
+    const QFileInfo program(programFile);
+    const QDir dir = program.absoluteDir();
+    if (dir.dirName() != QLatin1String("kivomouse")) return programFile;
+    QDir prefix = dir;
+    if (!prefix.cdUp() || prefix.dirName() != QLatin1String("lib") || !prefix.cdUp())
+        return programFile;
+    const QString link = prefix.absoluteFilePath(QStringLiteral("bin/") + program.fileName());
+    const QString target = QFileInfo(link).canonicalFilePath();
+    if (!target.isEmpty() && target == program.canonicalFilePath()) return link;
+    return programFile;
+}
+
 } // namespace xdg
 
 QString expected_command()
 {
-    return xdg::exec_argument(QCoreApplication::applicationFilePath()) + QStringLiteral(" -h");
+    return xdg::exec_argument(xdg::launch_path(QCoreApplication::applicationFilePath())) +
+           QStringLiteral(" -h");
 }
 
 bool is_enabled()

@@ -88,7 +88,10 @@ bool removal_matches(const QString &removedName, const QByteArray &devPath)
 Change change_from_udev_action(const char *action)
 {
     if (!action) return Change::None;
-    if (std::strcmp(action, "add") == 0) return Change::Arrival;
+    // "change" too: udevadm trigger after the rule is installed hands the node
+    // to the user without a new "add", and the mouse must then attach.
+    if (std::strcmp(action, "add") == 0 || std::strcmp(action, "change") == 0)
+        return Change::Arrival;
     if (std::strcmp(action, "remove") == 0) return Change::Removal;
     return Change::None;
 }
