@@ -50,8 +50,13 @@ run() {
                 kill -0 $app 2>/dev/null || break
                 sleep 0.2
             done
-            sleep 1
-            xwininfo -root -tree >"$2.windows" 2>&1
+            # The window is shown after the first read of the mouse: wait for it.
+            for i in $(seq 100); do
+                xwininfo -root -tree >"$2.windows" 2>&1
+                grep -q "Kivo游戏鼠标" "$2.windows" && break
+                kill -0 $app 2>/dev/null || break
+                sleep 0.2
+            done
             kill $app 2>/dev/null
             wait $app 2>/dev/null
             true' _ "$prefix" "$log" "$wait_for" "$rounds"
