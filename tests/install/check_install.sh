@@ -40,7 +40,8 @@ run() {
     local log=$1 wait_for=$2 rounds=$3
     shift 3
     mkdir -p "$work/tmp" "$work/config"
-    env TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config" QT_LOGGING_TO_CONSOLE=1 \
+    # On the X server, whatever platform the test runner chose for the others.
+    env QT_QPA_PLATFORM=xcb TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config" QT_LOGGING_TO_CONSOLE=1 \
         KIVO_AUTOCLOSE_BOXES=1 VMOUSE_STATE= "$@" \
         xvfb-run -a -s "-screen 0 1100x750x24" bash -c '
             "$1/bin/kivomouse" >"$2" 2>&1 &
