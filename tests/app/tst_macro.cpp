@@ -2,10 +2,15 @@
 // list it shows, and the macro's way to and from the virtual mouse's memory.
 #include "virtualmouse.h"
 
+#include "button_widget.h"
 #include "keycapture.h"
+#include "navbtn.h"
+#include "z9ktool.h"
 #include "micro_widget.h"
 
+#include <QButtonGroup>
 #include <QLineEdit>
+#include <QTimer>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -118,6 +123,7 @@ private slots:
     void roundTripThroughTheMouse();
     void downloadEdges();
     void silentMouseEndsAfterOneRequest();
+    void onTheButtonPage();
 };
 
 void Macro::initTestCase()
@@ -479,6 +485,64 @@ void Macro::silentMouseEndsAfterOneRequest()
         QCOMPARE(offsetOf(q), quint32(0));
     QVERIFY(w.btn_records.isEmpty());
     QCOMPARE(w.records_list->count(), 0);
+}
+
+// The recorder on the button page of the whole window: saved with "保存",
+// shown again when its button is read, ended when the mouse goes away.
+void Macro::onTheButtonPage()
+{
+    z9ktool w;
+    attach_at_start(w);
+    QVERIFY(device_attached);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    button_Widget *page = w.btnpage;
+    QTest::mouseClick(w.nav_btns->button(2), Qt::LeftButton);
+    for (int guard = 0; w.animation_timer->isActive() && guard < 40; ++guard)
+        w.onTimeout();
+    QVERIFY(page->m_top_button3->isVisible());
+    QTest::mouseClick(page->m_top_button3, Qt::LeftButton); // button 2
+    QTest::mouseClick(page->nav_micro, Qt::LeftButton);
+    micro_Widget *rec = page->micro_area;
+    QVERIFY(rec->isVisible());
+    QTest::mouseClick(rec->rec_delay_btn, Qt::LeftButton, {}, QPoint(8, 8));
+    QTest::mouseClick(rec->record_btn, Qt::LeftButton);
+    QVERIFY(rec->recording);
+    for (int i = 0; i < 15; ++i) {
+        press(0x41 + i);
+        QTest::qWait(1);
+        release(0x41 + i);
+    }
+    QTest::mouseClick(rec->record_btn, Qt::LeftButton);
+    QVERIFY(!rec->recording);
+    const QStringList recorded = rows(rec->records_list);
+    vmouse_trace_clear();
+    QTest::mouseClick(rec->save_micro, Qt::LeftButton);
+    QCOMPARE(controlReports(0xb1).size(), 1);
+    QCOMPARE(controlReports(0xb1)[0].bytes.mid(1, 6).toHex(), QByteArray("b10202010078"));
+    QCOMPARE(configReports(0xf1).size(), 3);
+
+    // Another button clears the list; button 2 again lists the macro from the mouse.
+    QTest::mouseClick(page->m_top_button4, Qt::LeftButton);
+    QCOMPARE(rec->records_list->count(), 0);
+    QVERIFY(page->nav_func->isChecked());
+    vmouse_trace_clear();
+    QTest::mouseClick(page->m_top_button3, Qt::LeftButton);
+    QVERIFY(page->nav_micro->isChecked());
+    QCOMPARE(configReports(0xf0).size(), 3);
+    QCOMPARE(quint8(configReports(0xf0)[0].bytes[2]), quint8(12));
+    QCOMPARE(rows(rec->records_list), recorded);
+    QVERIFY(!page->func_btn_grp->checkedButton());
+    QVERIFY(!page->combo_btn_grp->checkedButton());
+
+    // Unplugged while recording: the recording and its capture end.
+    QTest::mouseClick(rec->record_btn, Qt::LeftButton);
+    QVERIFY(rec->recording);
+    vmouse_plug(0);
+    w.device_removal(QStringLiteral("/dev/hidraw3"));
+    QVERIFY(!rec->recording);
+    QVERIFY(!KeyCapture::anyCapturing());
+    QCOMPARE(rec->record_btn->text(), QStringLiteral("开始录制"));
 }
 
 QTEST_MAIN(Macro)
