@@ -122,8 +122,9 @@ led_Widget::led_Widget(QWidget *parent) : QWidget(parent)
     led_mode->addWidget(front_mode);
     led_mode->setCurrentIndex(0);
 
-    // The preset row's add and manage buttons and its delete badges are
-    // created here, below the swatches.
+    // The preset row's add and manage buttons and its delete badges lie
+    // below the swatches.
+    create_preset_controls();
 
     color_btn_g = new QButtonGroup(this);
     Col_Btn **swatches[8] = {&color_1, &color_2, &color_3, &color_4,
@@ -180,6 +181,7 @@ led_Widget::led_Widget(QWidget *parent) : QWidget(parent)
     connect(front_mode_btn, &QButtonGroup::idToggled, this, &led_Widget::front_update);
     connect(color_btn_g, &QButtonGroup::idToggled, this, &led_Widget::change_color);
     connect(speed_level, &QSlider::valueChanged, this, &led_Widget::change_speed);
+    connect_presets();
 }
 
 Col_Btn *led_Widget::swatch(int k) const
@@ -196,8 +198,6 @@ int led_Widget::preset_count() const
         ++n;
     return n;
 }
-
-void led_Widget::init_user_color() {}
 
 void led_Widget::paintEvent(QPaintEvent *)
 {
@@ -222,6 +222,8 @@ void led_Widget::widgets_disable()
     if (del_btn_g)
         for (int k = 1; k <= 8; ++k)
             if (QAbstractButton *b = del_btn_g->button(k)) b->hide();
+    // Manage mode ends here, so the add button is back (greyed) when there is room.
+    if (add_cl_btn) add_cl_btn->setVisible(color_num <= 7);
     if (add_cl_btn) add_cl_btn->setEnabled(false);
 }
 

@@ -11,6 +11,7 @@ class Col_Btn;
 class QButtonGroup;
 class QLabel;
 class QPushButton;
+class QSettings;
 class QSlider;
 class QStackedWidget;
 
@@ -49,7 +50,12 @@ public:
 
     // Swatch k (object name "c_k"), null outside 1-8.
     Col_Btn *swatch(int k) const;
-    void init_user_color();
+    // The preset row and user_color.ini (led_presets.cpp). The file lies in
+    // program_dir (empty: the program's own folder).
+    void create_preset_controls(); // before the swatches, which lie above
+    void connect_presets();        // once the swatches and the picker exist
+    void init_user_color(const QString &program_dir = QString());
+    void write_preset(int k);
 
 public slots:
     void zone_switched(int ID, bool checked);
@@ -61,6 +67,12 @@ public slots:
     void widgets_enable();
     bool get_selected_color();
     int find_color(int ledzone);
+    void show_cp();
+    void double_show_cp();
+    void add_color();
+    void color_picked();
+    void show_del_btn();
+    void del_color(int number);
 
 signals:
     void ledZoneChanged(int ID, bool checked);
@@ -78,5 +90,15 @@ private:
     void apply_effect_state(int code);
     int preset_count() const;
 };
+
+// Preset state shared with the picker (new_btn, colorpicker.h).
+extern quint8 color_num;
+extern quint8 current_color;
+extern QSettings *settings;
+
+// Where user_color.ini lives for a program in program_dir: there when the
+// folder (and the file, if present) is writable; otherwise, on Linux, under
+// the user's configuration folder.
+QString user_color_path(const QString &program_dir);
 
 #endif
