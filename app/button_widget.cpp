@@ -34,15 +34,6 @@ QPushButton *roundButton(QWidget *parent, const QString &text, int y)
     return b;
 }
 
-QPushButton *tabButton(QWidget *parent, const QString &text, int x)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setGeometry(x, 440, 100, 14);
-    b->setCheckable(true);
-    b->setStyleSheet(nav_text);
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
-}
 } // namespace
 
 button_Widget::button_Widget(QWidget *parent) : QWidget(parent)
@@ -74,9 +65,9 @@ button_Widget::button_Widget(QWidget *parent) : QWidget(parent)
     m_side_button2->hide();
     m_side_button3->hide();
 
-    nav_func = tabButton(this, QStringLiteral("功能键"), 310);
-    nav_combo = tabButton(this, QStringLiteral("组合键"), 410);
-    nav_micro = tabButton(this, QStringLiteral("按键宏"), 510);
+    nav_func = page_tab(this, QStringLiteral("功能键"), 310);
+    nav_combo = page_tab(this, QStringLiteral("组合键"), 410);
+    nav_micro = page_tab(this, QStringLiteral("按键宏"), 510);
     nav_func->setChecked(true);
     nav_btn_grp = new QButtonGroup(this);
     nav_btn_grp->addButton(nav_func, 0);

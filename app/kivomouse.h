@@ -204,6 +204,12 @@ extern const QString text_12px;
 extern const QString text_11px;
 extern const QString qss_listwidget;
 
+class QPushButton;
+class QWidget;
+// A page's checkable tab in the row at y 440 (100 x 14, nav_text style), as
+// the button, lighting and pointer pages all use.
+QPushButton *page_tab(QWidget *parent, const QString &text, int x);
+
 #define APP_VERSION_MAJOR 1
 #define APP_VERSION_MINOR 0
 #define APP_VERSION_REVISION 31

@@ -34,16 +34,6 @@ void label(QWidget *parent, const QString &text, int y)
     l->setStyleSheet(text_11px);
 }
 
-QPushButton *tab(QWidget *parent, const QString &text, int x)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setGeometry(x, 440, 100, 14);
-    b->setCheckable(true);
-    b->setStyleSheet(nav_text);
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
-}
-
 QPushButton *effect(QWidget *row, const char *text, const char *icon, int x, QButtonGroup *group,
                     int id)
 {
@@ -95,8 +85,8 @@ led_Widget::led_Widget(QWidget *parent) : QWidget(parent)
     label(this, QStringLiteral("颜色预设"), 581);
     label(this, QStringLiteral("灯光速度"), 632);
 
-    front = tab(this, QStringLiteral("前灯设置"), 360);
-    rear = tab(this, QStringLiteral("尾灯设置"), 460);
+    front = page_tab(this, QStringLiteral("前灯设置"), 360);
+    rear = page_tab(this, QStringLiteral("尾灯设置"), 460);
     front->setChecked(true);
     ledzone_switch = new QButtonGroup(this);
     ledzone_switch->addButton(rear, 0);

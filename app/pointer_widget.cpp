@@ -11,16 +11,8 @@
 pointer_Widget::pointer_Widget(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(920, 750);
-    auto tab = [this](const QString &text, int x) {
-        auto *b = new QPushButton(text, this);
-        b->setGeometry(x, 440, 100, 14);
-        b->setCheckable(true);
-        b->setStyleSheet(nav_text);
-        b->setCursor(Qt::PointingHandCursor);
-        return b;
-    };
-    nav_basic = tab(QStringLiteral("基本设置"), 360);
-    nav_dpi = tab(QStringLiteral("DPI设置"), 460);
+    nav_basic = page_tab(this, QStringLiteral("基本设置"), 360);
+    nav_dpi = page_tab(this, QStringLiteral("DPI设置"), 460);
     nav_basic->setChecked(true);
     pointer_nav = new QButtonGroup(this);
     pointer_nav->addButton(nav_basic, 0);

@@ -2,6 +2,8 @@
 // initialisation and never changed.
 #include "kivomouse.h"
 
+#include <QPushButton>
+
 const QString qss_radiobutton_20x20 = QStringLiteral(
     "QRadioButton::indicator{width:20px;height:20px;}"
     "QRadioButton::indicator:unchecked{image:url(:/img/radiobutton20x20.png);}"
@@ -73,3 +75,13 @@ const QString qss_listwidget = QStringLiteral(
     "margin-left:7px;margin-right:7px;}"
     "QScrollBar::add-line:vertical,QScrollBar::sub-line:vertical{background:transparent;"
     "border:none;}");
+
+QPushButton *page_tab(QWidget *parent, const QString &text, int x)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setGeometry(x, 440, 100, 14);
+    b->setCheckable(true);
+    b->setStyleSheet(nav_text);
+    b->setCursor(Qt::PointingHandCursor);
+    return b;
+}
