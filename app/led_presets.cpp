@@ -168,13 +168,17 @@ void led_Widget::double_show_cp()
 
 void led_Widget::add_color()
 {
-    if (color_num >= 8) return; // no room: the add button is hidden then
     const QSignalBlocker blocker(picker);
+    add_preset(QColor::fromHsv(picker->hue, picker->saturation, picker->bright));
+}
+
+void led_Widget::add_preset(const QColor &c)
+{
+    if (color_num >= 8) return; // no room: the add button is hidden then
     add_cl_btn->move(add_cl_btn->x() + 30, add_cl_btn->y());
     color_num += 1;
     current_color = color_num;
     qDebug() << "num:" << color_num;
-    const QColor c = QColor::fromHsv(picker->hue, picker->saturation, picker->bright);
     Col_Btn *b = swatch(color_num);
     if (b) {
         b->setColor(c.red(), c.green(), c.blue());

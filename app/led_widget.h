@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class ColorPicker;
+class QColor;
 class Col_Btn;
 class QButtonGroup;
 class QLabel;
@@ -56,6 +57,9 @@ public:
     void connect_presets();        // once the swatches and the picker exist
     void init_user_color(const QString &program_dir = QString());
     void write_preset(int k);
+    // Adds c as the next preset and chooses it, which applies it to the zone;
+    // the picker's "+" and kivoctl both come here.
+    void add_preset(const QColor &c);
 
 public slots:
     void zone_switched(int ID, bool checked);

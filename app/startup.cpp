@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "kivoctl_apply.h"
+#include "kivoctl_server.h"
 #include "kivomouse.h"
 #include "loaderror.h"
 #include "quitsignals.h"
@@ -179,6 +181,9 @@ int kivo_main(int argc, char **argv)
     {
         z9ktool window;
         attach_at_start(window);
+        // kivoctl's requests are carried out by this window from now on.
+        kivoctl::instance_marker = &marker;
+        (new kivoctl::ControlServer(&window))->listen();
         if (!parser.isSet(hidden)) window.show();
         quit_on_termination_signals();
         code = a.exec();

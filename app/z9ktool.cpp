@@ -10,6 +10,7 @@
 #include "dpi_widget.h"
 #include "fwimage.h"
 #include "keycapture.h"
+#include "kivoctl_apply.h"
 #include "kivomouse.h"
 #include "led_widget.h"
 #include "mainpage.h"
@@ -790,6 +791,7 @@ void z9ktool::fw_refused(const QString &why)
 
 void z9ktool::RunFWUpdate()
 {
+    const kivoctl::FlashMark flashing; // kivoctl tells a busy program from a hung one
     Update_Dialog *dlg = update_confirm;
     const QString path = QDir::current().filePath(fwfile);
     QFile file(path);

@@ -1,0 +1,106 @@
+// kivoctl's requests: the command line read into a request, every value
+// checked before anything goes to the mouse, the backup file (the JSON that
+// "show --json" prints) read back for "restore", the macro text format and the
+// names of keys, functions and combinations.
+#ifndef KIVOCTL_REQUEST_H
+#define KIVOCTL_REQUEST_H
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <QtGlobal>
+
+namespace kivoctl
+{
+
+enum Exit { Ok = 0, Failed = 1, BadValue = 2, NoMouse = 3, Busy = 4 };
+
+constexpr int kMinDpi = 50;
+constexpr int kMaxDpi = 7200;
+constexpr int kMaxMacroEvents = 128;
+constexpr int kFirstButton = 2;
+constexpr int kButtons = 6;
+
+// One macro event as the mouse stores it.
+struct MacroEvent {
+    quint8 usage = 0;     // HID usage
+    bool release = false; // false press, true release
+    quint16 wait = 0;     // ms since the previous event
+};
+
+struct ZoneRequest {
+    bool given = false;
+    int effect = -1; // protocol code; -1 keeps the zone's effect
+    int speed = 0;   // 1-8; 0 keeps the speed
+    bool hasColour = false;
+    quint8 rgb[3] = {0, 0, 0};
+    // restore: the zone's record as it was read (effect, speed, 8, 8, R, G, B)
+    bool hasRecord = false;
+    quint8 record[7] = {0};
+};
+
+struct ButtonRequest {
+    bool given = false;
+    // 0 function, 1 preset combination or media key, 2 macro, 3 custom keys
+    int kind = 0;
+    int code = 0;         // function or combination code
+    quint8 modifiers = 0; // custom keys: HID modifier bits
+    quint8 usage = 0;     // custom keys: HID usage of the one other key
+    bool delays = false;  // macro: with the waits between its events
+    QVector<MacroEvent> events;
+    bool hasRecord = false; // restore: the four bytes the mouse reported
+    quint8 record[4] = {0};
+};
+
+struct Request {
+    enum Command { Help, Show, Set, Reset, Restore, Flash } command = Help;
+    bool json = false;
+    bool hasDpi = false;
+    int dpi[5] = {0, 0, 0, 0, 0}; // DPI values
+    int dpiActive = 0;            // 1-5; 0 keeps the active level
+    bool hasDpiRecord = false;    // restore: the eight bytes of the DPI record
+    quint8 dpiRecord[8] = {0};
+    int rate = 0;                   // Hz; 0 keeps the rate
+    ZoneRequest zone[2];            // 0 rear, 1 front, as the mouse numbers them
+    ButtonRequest button[kButtons]; // button ids 2-7
+    QString flashFile;              // absolute path
+
+    bool changesSomething() const;
+};
+
+// Reads the command line (without the program name). Files named in it are
+// read here, relative to cwd, so that the request carries their contents.
+// Returns the one line that names a bad value, or an empty string.
+QString parse_arguments(const QStringList &args, const QString &cwd, Request *out);
+
+// The request as it travels to the running program, and back.
+QJsonObject to_message(const Request &r);
+bool from_message(const QJsonObject &o, Request *out);
+
+// A backup as "show --json" prints it, checked throughout; error: the one line.
+QString parse_backup(const QByteArray &json, Request *out);
+
+// Macro text: one event a line, "down KEY" / "up KEY", "wait MS" before the
+// event it delays; '#' starts a comment.
+QString parse_macro_text(const QString &text, QVector<MacroEvent> *events, bool *delays);
+QStringList macro_lines(const QVector<MacroEvent> &events);
+
+// Names.
+QString key_name(quint8 usage);                    // "a", "ctrl", "f5" ... or "0x32"
+int key_usage(const QString &name);                // -1 for an unknown name
+QString function_name(int code);                   // 1-8
+QString media_name(int code);                      // 10-12
+QString combo_name(int code);                      // 1-9
+QString effect_name(int code);                     // 0, 1, 2, 3, 6
+QString keys_text(quint8 modifiers, quint8 usage); // "ctrl+alt+c"
+// The assignment a button's four record bytes (kind, code, byte 6, byte 7)
+// describe, in the words "set" takes; "macro" for a macro; empty when unknown.
+QString assignment_text(const quint8 *record);
+
+QString help_text();
+
+} // namespace kivoctl
+
+#endif
