@@ -140,7 +140,7 @@ QString check_against_page(z9ktool &w, const Request &r)
         }
     }
     if (color_num + missing.size() > 8)
-        return QStringLiteral("%1: %2 is not among the colour presets and there is no room "
+        return QStringLiteral("%1 is not among the colour presets and there is no room "
                               "for it (8 in use)")
             .arg(QColor(missing.last()).name());
     return QString();
@@ -238,13 +238,15 @@ void restore_zone(z9ktool &w, int zone, const ZoneRequest &z)
 
 // ---- buttons -------------------------------------------------------------------------
 
-// The button's marker clicked, in its view: the page reads its assignment.
+// The button's view and marker clicked: the page reads the assignment of a
+// button it had not selected. The selected one needs no click.
 void choose_button(button_Widget *page, int id)
 {
     const bool top = id == 2 || id == 5 || id == 6;
     const int view = top ? 1 : 2;
     if (page->viewBtn->checkedId() != view) page->viewBtn->button(view)->setChecked(true);
-    press(top ? page->m_top_button : page->m_side_button, id);
+    QAbstractButton *marker = (top ? page->m_top_button : page->m_side_button)->button(id);
+    if (!marker->isChecked()) marker->setChecked(true);
 }
 
 void apply_button(z9ktool &w, int id, const ButtonRequest &b, bool restore)

@@ -328,8 +328,11 @@ QString backup_zone(const QJsonObject &root, int zone, ZoneRequest *z)
     if (effect < 0 || !valid_effect(zone, effect))
         return QStringLiteral("%1: effect %2 is not an effect of this zone")
             .arg(key, o.value(QLatin1String("effect")).toVariant().toString());
+    // On and off never send a speed: the mouse keeps what an earlier frame left.
+    const bool hasSpeed = effect == 2 || effect == 3 || effect == 6;
     int speed = 0;
-    if (!int_field(o, "speed", &speed) || speed < 1 || speed > 8)
+    if (!int_field(o, "speed", &speed) || speed < (hasSpeed ? 1 : 0) ||
+        speed > (hasSpeed ? 8 : 255))
         return QStringLiteral("%1: speed is not 1 to 8").arg(key);
     QString e = check_colour(key, o.value(QLatin1String("colour")).toString(), z->rgb);
     if (!e.isEmpty()) return e;
@@ -750,7 +753,7 @@ bool from_message(const QJsonObject &o, Request *out)
         if (!unhex(zo.value(QLatin1String("rgb")), z.rgb, 3)) return false;
         if (!unhex(zo.value(QLatin1String("record")), z.record, 7)) return false;
         if (z.effect != -1 && !valid_effect(i, z.effect)) return false;
-        if (z.speed < 0 || z.speed > 8) return false;
+        if (z.speed < 0 || z.speed > (r.command == Request::Set ? 8 : 255)) return false;
     }
     const QJsonArray buttons = o.value(QLatin1String("buttons")).toArray();
     if (buttons.size() != kButtons) return false;
@@ -828,7 +831,8 @@ QString help_text()
         "\n"
         "Exit codes:\n"
         "  0  done\n"
-        "  1  failed (the mouse took part of a flash and then refused)\n"
+        "  1  failed: the device library could not be loaded, or a flash did not\n"
+        "     complete\n"
         "  2  a bad value, named on one line; nothing was sent\n"
         "  3  no mouse\n"
         "  4  busy: a firmware flash is running, or another kivoctl is at work\n");

@@ -20,7 +20,7 @@ rm -rf "$work" && mkdir -p "$work" || fail "cannot make $work"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
     fail "cmake --install: $(cat "$work/install.log")"
 
-for f in bin/kivomouse lib/kivomouse/kivomouse lib/kivomouse/libvelqa.so \
+for f in bin/kivomouse lib/kivomouse/kivomouse bin/kivoctl lib/kivomouse/kivoctl lib/kivomouse/libvelqa.so \
     lib/udev/rules.d/70-kivo-z9k.rules share/applications/kivomouse.desktop \
     share/icons/hicolor/64x64/apps/kivomouse.png; do
     [ -e "$prefix/$f" ] || fail "$f not installed"
@@ -28,6 +28,9 @@ done
 [ -x "$prefix/bin/kivomouse" ] || fail "bin/kivomouse is not executable"
 [ "$(readlink -f "$prefix/bin/kivomouse")" = "$(readlink -f "$prefix/lib/kivomouse/kivomouse")" ] ||
     fail "bin/kivomouse does not lead to lib/kivomouse/kivomouse"
+[ -x "$prefix/bin/kivoctl" ] || fail "bin/kivoctl is not executable"
+[ "$(readlink -f "$prefix/bin/kivoctl")" = "$(readlink -f "$prefix/lib/kivomouse/kivoctl")" ] ||
+    fail "bin/kivoctl does not lead to lib/kivomouse/kivoctl"
 
 desktop=$prefix/share/applications/kivomouse.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects kivomouse.desktop"
@@ -74,4 +77,17 @@ run "$work/own.log" "box:" 10 VELQA_LIBRARY=
 if grep -q "box:" "$work/own.log"; then fail "the installed program refused its library: $(cat "$work/own.log")"; fi
 grep -q "Kivo游戏鼠标" "$work/own.log.windows" || fail "no window on the installed library"
 
-echo "PASS: installed under $prefix, menu entry valid, the program starts from the prefix"
+# kivoctl from the prefix: on the virtual mouse it reads the mouse; on the
+# library installed beside it, with no mouse here, it says so with exit code 3.
+ctl() {
+    mkdir -p "$work/tmp"
+    env TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config" VMOUSE_STATE= "$@"
+}
+out=$(ctl VELQA_LIBRARY="$vmouse" "$prefix/bin/kivoctl" show 2>&1) ||
+    fail "installed kivoctl show on the virtual mouse: $out"
+echo "$out" | grep -q '^firmware' || fail "installed kivoctl show printed: $out"
+ctl VELQA_LIBRARY= "$prefix/bin/kivoctl" show >"$work/ctl.log" 2>&1
+rc=$?
+[ $rc -eq 3 ] || fail "installed kivoctl without a mouse: exit $rc, $(cat "$work/ctl.log")"
+
+echo "PASS: installed under $prefix, menu entry valid, the program and kivoctl start from the prefix"

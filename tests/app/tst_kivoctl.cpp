@@ -1,0 +1,746 @@
+// kivoctl against the virtual mouse: each change sends what the same clicks in
+// the window send, show reads it back, restore after a factory reset brings the
+// mouse back byte for byte, bad values are refused with nothing sent, and a
+// running program carries requests out in its own window.
+#include "virtualmouse.h"
+
+#include "button_widget.h"
+#include "col_btn.h"
+#include "combo_widget.h"
+#include "dpi_widget.h"
+#include "func_widget.h"
+#include "kivoctl_apply.h"
+#include "kivoctl_request.h"
+#include "kivoctl_server.h"
+#include "led_widget.h"
+#include "micro_widget.h"
+#include "pointer_widget.h"
+#include "report_widget.h"
+#include "z9ktool.h"
+
+#include <QButtonGroup>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSharedMemory>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+using namespace kivoctl;
+
+namespace
+{
+
+QRect handleRect(const QSlider *s)
+{
+    QStyleOptionSlider opt;
+    opt.initFrom(s);
+    opt.subControls = QStyle::SC_All;
+    opt.orientation = s->orientation();
+    opt.minimum = s->minimum();
+    opt.maximum = s->maximum();
+    opt.sliderPosition = s->sliderPosition();
+    opt.sliderValue = s->value();
+    return s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s);
+}
+
+QStringList traceHex()
+{
+    QStringList out;
+    for (const SentReport &r : sentReports())
+        out << QString::fromLatin1(r.bytes.toHex());
+    return out;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Offset of the memory in the virtual mouse's state file (magic, length).
+const int kStateMemory = 12;
+const int kStateRate = kStateMemory + 3;
+
+// What the mouse holds, as its replies give it: both zones, the DPI record,
+// the rate and the six buttons.
+QByteArray readMemory()
+{
+    QByteArray out;
+    unsigned char reply[32];
+    auto read = [&](std::initializer_list<int> f, int from, int n) {
+        unsigned char frame[31] = {0};
+        int i = 0;
+        for (int b : f)
+            frame[i++] = quint8(b);
+        control_read(frame, reply);
+        out += QByteArray(reinterpret_cast<char *>(reply) + from, n);
+    };
+    read({0xA0, 0}, 4, 7);
+    read({0xA0, 1}, 4, 7);
+    read({0xC2}, 3, 8);
+    read({0xC4}, 3, 1);
+    for (int id = 2; id <= 7; ++id)
+        read({0xB0, id}, 4, 4);
+    return out;
+}
+
+struct Run {
+    int code = -1;
+    QByteArray out, err;
+};
+
+} // namespace
+
+class Kivoctl : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void setSendsWhatClicksSend();
+    void showReadsBackWhatWasSet();
+    void badValuesAreRefusedBeforeSending();
+    void refusalsThatNeedTheMouseSendNothing();
+    void headlessSetShowRestoreAfterReset();
+    void damagedBackupsAreRefused();
+    void busyAndNoMouse();
+    void flashHeadless();
+    void runningWindowCarriesTheRequestOut();
+    void runningProgramTakesRequestsOverItsSocket();
+
+private:
+    QTemporaryDir m_tmp; // TMPDIR of everything started here: marker and socket
+    QTemporaryDir m_presets;
+    std::unique_ptr<z9ktool> w;
+
+    void openWindow();
+    QPoint inWindow(QWidget *child, QPoint p) const { return child->mapTo(w.get(), p); }
+    void click(QWidget *child);
+    void openPage(int nav);
+    bool drag(QSlider *s, int target);
+    Outcome request(const QStringList &args);
+    QProcessEnvironment env(const QString &state) const;
+    Run kivoctl(const QStringList &args, const QString &state, const QString &cwd = QString());
+};
+
+void Kivoctl::initTestCase()
+{
+    QVERIFY(m_tmp.isValid());
+    // The marker and the server's socket live in the temporary folder, so that
+    // no other test's program is taken for ours.
+    qputenv("TMPDIR", m_tmp.path().toLocal8Bit());
+    QVERIFY(bindVirtualMouse());
+}
+
+void Kivoctl::init()
+{
+    freshMouse();
+}
+
+void Kivoctl::cleanup()
+{
+    w.reset();
+}
+
+void Kivoctl::openWindow()
+{
+    w.reset();
+    freshMouse();
+    device_attached = 0;
+    mouse_status = after_status = 0;
+    // Both runs of a comparison start from the same leftovers in the shared frame.
+    memset(send_cmd, 0, sizeof send_cmd);
+    w.reset(new z9ktool);
+    // The built-in presets in a file of this test's own.
+    QFile::remove(m_presets.filePath(QStringLiteral("user_color.ini")));
+    w->ledpage->init_user_color(m_presets.path());
+    attach_at_start(*w);
+    QVERIFY(device_attached);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    vmouse_trace_clear();
+}
+
+void Kivoctl::click(QWidget *child)
+{
+    QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {},
+                      inWindow(child, child->rect().center()));
+}
+
+void Kivoctl::openPage(int nav)
+{
+    click(w->nav_btns->button(nav));
+    QTRY_VERIFY(!w->animation_timer->isActive());
+}
+
+bool Kivoctl::drag(QSlider *s, int target)
+{
+    QWindow *win = w->windowHandle();
+    QPoint at = handleRect(s).center();
+    QTest::mousePress(win, Qt::LeftButton, {}, inWindow(s, at));
+    if (!s->isSliderDown()) return false;
+    bool found = s->value() == target;
+    for (int x = -10; x < s->width() + 10 && !found; ++x) {
+        at = QPoint(x, s->height() / 2);
+        QTest::mouseMove(win, inWindow(s, at));
+        found = s->sliderPosition() == target;
+    }
+    QTest::mouseRelease(win, Qt::LeftButton, {}, inWindow(s, at));
+    return found;
+}
+
+Outcome Kivoctl::request(const QStringList &args)
+{
+    Request r;
+    const QString bad = parse_arguments(args, m_tmp.path(), &r);
+    if (!bad.isEmpty()) {
+        Outcome o;
+        o.code = BadValue;
+        o.err = bad.toUtf8();
+        return o;
+    }
+    return execute(*w, r);
+}
+
+QProcessEnvironment Kivoctl::env(const QString &state) const
+{
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("TMPDIR"), m_tmp.path());
+    e.insert(QStringLiteral("VELQA_LIBRARY"), QStringLiteral(VMOUSE_LIBRARY));
+    e.insert(QStringLiteral("VMOUSE_STATE"), state);
+    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    e.insert(QStringLiteral("KIVO_AUTOCLOSE_BOXES"), QStringLiteral("1"));
+    return e;
+}
+
+Run Kivoctl::kivoctl(const QStringList &args, const QString &state, const QString &cwd)
+{
+    QProcess p;
+    p.setProcessEnvironment(env(state));
+    p.setWorkingDirectory(cwd.isEmpty() ? m_tmp.path() : cwd);
+    p.start(QStringLiteral(KIVOCTL_EXECUTABLE), args);
+    Run r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+// ---- the reports on the wire --------------------------------------------------------
+
+void Kivoctl::setSendsWhatClicksSend()
+{
+    struct Case {
+        QStringList args;
+        std::function<void()> clicks;
+        int tail; // compare only the clicks' last reports (0: all of them)
+    };
+    const QVector<Case> cases = {
+        {{"set", "rate=500"},
+         [this] {
+             openPage(4);
+             click(w->pointerpage->report_area->report_500);
+         },
+         0},
+        {{"set", "rate=1000"},
+         [this] { // the checked button: kivoctl sends it all the same
+             openPage(4);
+             click(w->pointerpage->report_area->report_1000);
+             vmouse_trace_clear();
+             click(w->pointerpage->report_area->report_125);
+             click(w->pointerpage->report_area->report_1000);
+         },
+         1},
+        {{"set", "dpi-active=3"},
+         [this] {
+             openPage(4);
+             click(w->pointerpage->nav_dpi);
+             QSlider *s = w->pointerpage->dpi_area->dpi_level3;
+             QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {},
+                               inWindow(s, handleRect(s).center()));
+         },
+         0},
+        {{"set", "dpi=400,800,1600,3200,6400", "dpi-active=2"},
+         [this] {
+             openPage(4);
+             click(w->pointerpage->nav_dpi);
+             dpi_Widget *d = w->pointerpage->dpi_area;
+             const int values[5] = {8, 16, 32, 64, 128};
+             for (int level : {1, 3, 4, 5, 2})
+                 QVERIFY2(drag(d->slider(level), values[level - 1]), "slider value not reachable");
+         },
+         1},
+        {{"set", "front=breath,#ff0000,speed=6"},
+         [this] {
+             openPage(3);
+             click(w->ledpage->front_breath);
+             click(w->ledpage->color_1);
+             QVERIFY(drag(w->ledpage->speed_level, 6));
+         },
+         0},
+        {{"set", "rear=magic,speed=7"},
+         [this] {
+             openPage(3);
+             click(w->ledpage->rear);
+             QTRY_VERIFY(!w->animation_timer->isActive());
+             click(w->ledpage->rear_magic);
+             QVERIFY(drag(w->ledpage->speed_level, 7));
+         },
+         0},
+        {{"set", "rear=run,#0087ff"},
+         [this] {
+             openPage(3);
+             click(w->ledpage->rear);
+             QTRY_VERIFY(!w->animation_timer->isActive());
+             click(w->ledpage->rear_run);
+             click(w->ledpage->color_2);
+         },
+         0},
+        {{"set", "button5=dpi-switch"},
+         [this] {
+             openPage(2);
+             click(w->btnpage->m_top_button4);
+             click(w->btnpage->func_area->function8);
+         },
+         0},
+        {{"set", "button2=combo:copy"},
+         [this] {
+             openPage(2);
+             click(w->btnpage->nav_combo);
+             click(w->btnpage->combo_area->combo9);
+         },
+         0},
+        {{"set", "button6=mute"},
+         [this] {
+             openPage(2);
+             click(w->btnpage->m_top_button5);
+             click(w->btnpage->func_area->volmute);
+         },
+         0},
+        {{"set", "button4=left-click"},
+         [this] {
+             openPage(2);
+             click(w->btnpage->sideViewButton);
+             QTRY_VERIFY(!w->animation_timer->isActive());
+             click(w->btnpage->m_side_button2);
+             click(w->btnpage->func_area->function1);
+         },
+         0},
+    };
+    for (const Case &c : cases) {
+        const QString name = c.args.join(QLatin1Char(' '));
+        openWindow();
+        c.clicks();
+        QStringList clicked = traceHex();
+        QVERIFY2(!clicked.isEmpty(), qPrintable(name));
+        if (c.tail) clicked = clicked.mid(clicked.size() - c.tail);
+        const QByteArray mouseAfterClicks = readMemory();
+
+        openWindow();
+        const Outcome o = request(c.args);
+        QVERIFY2(o.code == Ok, qPrintable(name + ": " + o.err));
+        QStringList sent = traceHex();
+        if (c.tail) sent = sent.mid(sent.size() - c.tail);
+        QCOMPARE(sent.join(' ') + " <- " + name, clicked.join(' ') + " <- " + name);
+        QCOMPARE(readMemory().toHex(), mouseAfterClicks.toHex());
+    }
+}
+
+void Kivoctl::showReadsBackWhatWasSet()
+{
+    openWindow();
+    QFile macro(m_tmp.filePath(QStringLiteral("copy.macro")));
+    QVERIFY(macro.open(QIODevice::WriteOnly));
+    macro.write("# ctrl+c, held a little\ndown ctrl\ndown c\nwait 30\nup c\nup ctrl\n");
+    macro.close();
+    const Outcome set =
+        request({"set", "dpi=400,800,1600,3200,6400", "dpi-active=3", "rate=250",
+                 "front=breath,#ffaa00,speed=4", "rear=magic,speed=6", "button5=dpi-switch",
+                 "button2=combo:copy", "button7=keys:ctrl+alt+c", "button3=macro:copy.macro",
+                 "button6=volume-down"});
+    QVERIFY2(set.code == Ok, set.err.constData());
+
+    // The custom keys and the macro as the button page sends them.
+    bool sawKeys = false, sawMacroBinding = false;
+    QStringList b1;
+    for (const QString &r : traceHex()) {
+        if (r.startsWith(QLatin1String("4db1"))) b1 << r.left(16);
+        sawKeys |= r.startsWith(QLatin1String("4db10701000506"));
+        sawMacroBinding |= r.startsWith(QLatin1String("4db10302010010"));
+    }
+    QVERIFY2(sawKeys, qPrintable(b1.join(' ')));
+    QVERIFY2(sawMacroBinding, qPrintable(b1.join(QLatin1Char(' '))));
+
+    const Outcome shown = request({"show", "--json"});
+    QCOMPARE(shown.code, int(Ok));
+    const QJsonObject o = QJsonDocument::fromJson(shown.out).object();
+    QCOMPARE(o["kivoctl"].toInt(), 1);
+    QCOMPARE(o["firmware"].toString(), QStringLiteral("1.1.22"));
+    QCOMPARE(o["battery"].toInt(), 85);
+    QCOMPARE(o["rate"].toInt(), 250);
+    const QJsonObject dpi = o["dpi"].toObject();
+    QCOMPARE(dpi["levels"].toArray(), QJsonArray({400, 800, 1600, 3200, 6400}));
+    QCOMPARE(dpi["active"].toInt(), 3);
+    QCOMPARE(o["front"].toObject()["effect"].toString(), QStringLiteral("breath"));
+    QCOMPARE(o["front"].toObject()["colour"].toString(), QStringLiteral("#ffaa00"));
+    QCOMPARE(o["front"].toObject()["speed"].toInt(), 4);
+    QCOMPARE(o["rear"].toObject()["effect"].toString(), QStringLiteral("magic"));
+    QCOMPARE(o["rear"].toObject()["speed"].toInt(), 6);
+    const QJsonObject b = o["buttons"].toObject();
+    QCOMPARE(b["button5"].toObject()["assign"].toString(), QStringLiteral("dpi-switch"));
+    QCOMPARE(b["button2"].toObject()["assign"].toString(), QStringLiteral("combo:copy"));
+    QCOMPARE(b["button7"].toObject()["assign"].toString(), QStringLiteral("keys:ctrl+alt+c"));
+    QCOMPARE(b["button6"].toObject()["assign"].toString(), QStringLiteral("volume-down"));
+    QCOMPARE(b["button4"].toObject()["assign"].toString(), QStringLiteral("back"));
+    const QJsonObject m = b["button3"].toObject();
+    QCOMPARE(m["assign"].toString(), QStringLiteral("macro"));
+    QCOMPARE(m["delays"].toBool(), true);
+    QCOMPARE(m["events"].toArray(),
+             QJsonArray({"down ctrl", "down c", "wait 30", "up c", "up ctrl"}));
+
+    // The pages show what was set, as if it had been clicked.
+    QCOMPARE(w->pointerpage->report_area->report_button->checkedId(), 4);
+    QCOMPARE(w->pointerpage->dpi_area->dpi_level5->value(), 128);
+    QCOMPARE(w->ledpage->rear_mode_btn->checkedId(), 6);
+    QCOMPARE(w->btnpage->micro_area->btn_records.size(), 4);
+
+    const Outcome text = request({"show"});
+    QCOMPARE(text.code, int(Ok));
+    QVERIFY(text.out.contains("dpi        400 800 [1600] 3200 6400\n"));
+    QVERIFY(text.out.contains("rear       magic"));
+    QVERIFY(text.out.contains(
+        "button3    macro (with delays): down ctrl, down c, wait 30, up c, up ctrl\n"));
+}
+
+// ---- refusals ------------------------------------------------------------------------------
+
+void Kivoctl::badValuesAreRefusedBeforeSending()
+{
+    QFile longMacro(m_tmp.filePath(QStringLiteral("long.macro")));
+    QVERIFY(longMacro.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 65; ++i)
+        longMacro.write("down a\nup a\n");
+    longMacro.close();
+    QFile badKey(m_tmp.filePath(QStringLiteral("badkey.macro")));
+    QVERIFY(badKey.open(QIODevice::WriteOnly));
+    badKey.write("down a\nup notakey\n");
+    badKey.close();
+
+    const struct {
+        QStringList args;
+        const char *named; // what the one line must name
+    } cases[] = {
+        {{"set", "dpi=400,800,1600,3200,7250"}, "7250"},
+        {{"set", "dpi=400,800,1600,3200,6410"}, "6410"},
+        {{"set", "dpi=0,800,1600,3200,6400"}, "dpi: 0"},
+        {{"set", "dpi=400,800,1600,3200"}, "five levels"},
+        {{"set", "dpi=400,800,1600,3200,-50"}, "-50"},
+        {{"set", "dpi-active=6"}, "dpi-active: 6"},
+        {{"set", "rate=300"}, "rate: 300"},
+        {{"set", "rate=0x1f4"}, "0x1f4"},
+        {{"set", "front=run"}, "front: run"},
+        {{"set", "front=magic,speed=2"}, "front: magic"},
+        {{"set", "rear=breath,speed=9"}, "speed 9"},
+        {{"set", "rear=breath,speed=0"}, "speed 0"},
+        {{"set", "front=on,speed=3"}, "on has no speed"},
+        {{"set", "rear=magic,#112233"}, "magic takes no colour"},
+        {{"set", "front=breath,#12345"}, "#12345"},
+        {{"set", "front=breath,#gg0000"}, "#gg0000"},
+        {{"set", "button8=copy"}, "button8"},
+        {{"set", "button2=jump"}, "jump"},
+        {{"set", "button2=combo:print"}, "print"},
+        {{"set", "button2=keys:ctrl+hyper+c"}, "hyper"},
+        {{"set", "button2=keys:ctrl+a+b"}, "more than one key"},
+        {{"set", "button2=macro:long.macro"}, "more than 128 events"},
+        {{"set", "button2=macro:badkey.macro"}, "notakey"},
+        {{"set", "button2=macro:missing.macro"}, "cannot read missing.macro"},
+        {{"set", "rate=500", "rate=250"}, "given twice"},
+        {{"set", "volume=3"}, "volume"},
+        {{"set"}, "nothing to set"},
+        {{"frobnicate"}, "frobnicate"},
+        {{"show", "--colour"}, "--colour"},
+    };
+    for (const auto &c : cases) {
+        Request r;
+        const QString line = parse_arguments(c.args, m_tmp.path(), &r);
+        QVERIFY2(line.contains(QLatin1String(c.named)),
+                 qPrintable(c.args.join(' ') + " -> '" + line + "'"));
+        QVERIFY2(!line.contains('\n'), qPrintable(line));
+    }
+
+    // The program itself: exit code 2, the one line, and the mouse untouched.
+    const QString state = m_tmp.filePath(QStringLiteral("refused.state"));
+    QVERIFY(kivoctl({"set", "rate=500"}, state).code == 0);
+    const QByteArray before = readFile(state);
+    const Run r = kivoctl({"set", "rate=500", "dpi=400,800,1600,3200,7250"}, state);
+    QCOMPARE(r.code, 2);
+    QCOMPARE(r.err,
+             QByteArray("kivoctl: dpi: 7250 is not a DPI value (50 to 7200 in steps of 50)\n"));
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(readFile(state), before);
+}
+
+void Kivoctl::refusalsThatNeedTheMouseSendNothing()
+{
+    openWindow();
+    QCOMPARE(request({"set", "front=off"}).code, int(Ok));
+    vmouse_trace_clear();
+    // Off takes neither colour nor speed: the page would not let them be chosen.
+    Outcome o = request({"set", "rate=500", "front=#ff0000"});
+    QCOMPARE(o.code, int(BadValue));
+    QVERIFY(o.err.contains("front: off takes no colour"));
+    o = request({"set", "front=speed=3"});
+    QCOMPARE(o.code, int(BadValue));
+    QVERIFY(o.err.contains("off has no speed"));
+    QVERIFY(traceHex().isEmpty());
+
+    // Colours beyond the presets are added to them, up to the row's eight.
+    QCOMPARE(request({"set", "front=on,#010203", "rear=on,#040506"}).code, int(Ok));
+    QCOMPARE(int(color_num), 6);
+    QCOMPARE(w->ledpage->color_6->rgb_b, 6);
+    QCOMPARE(request({"set", "front=on,#070809", "rear=on,#0a0b0c"}).code, int(Ok));
+    QCOMPARE(int(color_num), 8);
+    vmouse_trace_clear();
+    o = request({"set", "rate=125", "front=on,#0d0e0f"});
+    QCOMPARE(o.code, int(BadValue));
+    QVERIFY2(o.err.contains("#0d0e0f is not among the colour presets"), o.err.constData());
+    QVERIFY(traceHex().isEmpty());
+    QCOMPARE(request({"set", "front=on,#070809"}).code, int(Ok)); // one that is there
+}
+
+// ---- the program on its own -------------------------------------------------------------
+
+void Kivoctl::headlessSetShowRestoreAfterReset()
+{
+    const QString state = m_tmp.filePath(QStringLiteral("restore.state"));
+    QFile::remove(state);
+    QFile macro(m_tmp.filePath(QStringLiteral("r.macro")));
+    QVERIFY(macro.open(QIODevice::WriteOnly));
+    macro.write("down shift\ndown 0x32\nwait 5\nup 0x32\nwait 300\nup shift\n");
+    macro.close();
+    Run r =
+        kivoctl({"set", "dpi=100,200,3000,4000,5000", "dpi-active=4", "rate=125", "front=off",
+                 "rear=magic,speed=2", "button2=keys:rctrl+f5", "button3=macro:r.macro",
+                 "button4=combo:undo", "button5=mute", "button6=right-click", "button7=forward"},
+                state);
+    QVERIFY2(r.code == 0, r.err.constData());
+    // The rear zone, now on in a colour of the presets, keeps a speed the frame never names.
+    r = kivoctl({"set", "front=breath,#00ff14,speed=8", "front=off"}, state);
+    QCOMPARE(r.code, 2); // given twice
+    r = kivoctl({"set", "front=breath,#00ff14,speed=8"}, state);
+    QCOMPARE(r.code, 0);
+    r = kivoctl({"set", "front=off"}, state);
+    QCOMPARE(r.code, 0);
+
+    r = kivoctl({"show", "--json"}, state);
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.err.isEmpty()); // the pages' debug lines stay out of the output
+    const QByteArray backup = r.out;
+    QFile f(m_tmp.filePath(QStringLiteral("backup.json")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(backup);
+    f.close();
+    const QByteArray before = readFile(state);
+    QVERIFY(before.size() > kStateMemory);
+
+    QCOMPARE(kivoctl({"reset"}, state).code, 0);
+    QVERIFY(readFile(state) != before);
+    r = kivoctl({"restore", "backup.json"}, state);
+    QVERIFY2(r.code == 0, r.err.constData());
+    QCOMPARE(readFile(state).toHex(), before.toHex());
+    QCOMPARE(kivoctl({"show", "--json"}, state).out, backup);
+}
+
+void Kivoctl::damagedBackupsAreRefused()
+{
+    const QString state = m_tmp.filePath(QStringLiteral("damaged.state"));
+    QFile::remove(state);
+    QCOMPARE(kivoctl({"set", "rate=500"}, state).code, 0);
+    const Run shown = kivoctl({"show", "--json"}, state);
+    QCOMPARE(shown.code, 0);
+    const QByteArray good = shown.out;
+    const QByteArray before = readFile(state);
+
+    const QList<QPair<QByteArray, const char *>> damaged = {
+        {good.left(good.size() / 2), "not a backup"},
+        {good.left(good.size() - 2), "not a backup"},
+        {QByteArray(), "not a backup"},
+        {QByteArray(good).replace("\"rate\": 500", "\"rate\": 501"), "rate"},
+        {QByteArray(good).replace("\"rate\": 500", "\"rate\": \"500\""), "rate"},
+        {QByteArray(good).replace("800,", "810,"), "level 1"},
+        {QByteArray(good).replace("\"effect\": \"on\"", "\"effect\": \"run\""),
+         "front: effect run"},
+        {QByteArray(good).replace("\"speed\": 4", "\"speed\": 12"), "speed"},
+        {QByteArray(good).replace("#00e39b", "#00e39"), "#00e39"},
+        {QByteArray(good).replace("\"assign\": \"back\"", "\"assign\": \"backflip\""), "backflip"},
+        {QByteArray(good).replace("\"assign\": \"back\"", "\"assign\": \"macro:/etc/passwd\""),
+         "macro file"},
+        {QByteArray(good).replace("\"button4\"", "\"button9\""), "no button4"},
+        {QByteArray(good).replace("\"kivoctl\": 1", "\"kivoctl\": 2"), "not a backup of kivoctl"},
+        {QByteArray(good).replace("\"record\": \"00040000\"", "\"record\": \"0004\""), "record"},
+    };
+    int n = 0;
+    for (const auto &d : damaged) {
+        QVERIFY2(d.first != good || d.first.isEmpty(), d.second);
+        const QString name = QStringLiteral("damaged%1.json").arg(n++);
+        QFile f(m_tmp.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(d.first);
+        f.close();
+        const Run r = kivoctl({"restore", name}, state);
+        QVERIFY2(r.code == 2, qPrintable(name + ": " + r.err));
+        QVERIFY2(r.err.contains(d.second), qPrintable(name + ": " + r.err));
+        QCOMPARE(r.err.count('\n'), 1);
+        QCOMPARE(readFile(state), before);
+    }
+}
+
+void Kivoctl::busyAndNoMouse()
+{
+    // A holder of the marker that cannot answer: a flash in the window, or
+    // another kivoctl at work.
+    QSharedMemory marker(QStringLiteral("VELQA_Z9K_Tool"));
+    QVERIFY(claim_single_instance(marker));
+    instance_marker = &marker;
+    {
+        const FlashMark flashing;
+        const Run r = kivoctl({"set", "rate=500"}, QString());
+        QCOMPARE(r.code, 4);
+        QCOMPARE(r.err, QByteArray("kivoctl: busy: a firmware flash is running\n"));
+    }
+    set_marker_state(MarkerHeadless);
+    QCOMPARE(kivoctl({"show"}, QString()).code, 4);
+    set_marker_state(MarkerIdle);
+    instance_marker = nullptr;
+    marker.detach();
+
+    // A bad value is refused before anything looks for the program or the mouse.
+    QCOMPARE(kivoctl({"set", "rate=5"}, QString()).code, 2);
+
+    // No mouse: the state file of a mouse that is unplugged is not there to
+    // help; the virtual mouse is pulled out in a program of its own.
+    QProcessEnvironment e = env(QString());
+    e.insert(QStringLiteral("VELQA_LIBRARY"), m_tmp.filePath(QStringLiteral("nothing.so")));
+    QProcess p;
+    p.setProcessEnvironment(e);
+    p.start(QStringLiteral(KIVOCTL_EXECUTABLE), {"show"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 1); // no device library at all
+
+    QCOMPARE(kivoctl({"--help"}, QString()).code, 0);
+    const QByteArray help = kivoctl({"--help"}, QString()).out;
+    QVERIFY(help.contains("Exit codes:"));
+    QVERIFY(help.contains("3  no mouse"));
+}
+
+void Kivoctl::flashHeadless()
+{
+    const QString state = m_tmp.filePath(QStringLiteral("flash.state"));
+    QFile::remove(state);
+    const QString image = m_tmp.filePath(QStringLiteral("fw.bin"));
+    QCOMPARE(QProcess::execute(QStringLiteral(MKFWIMAGE),
+                               {"--version", "1.2.3", "--body-size", "3000", "-o", image}),
+             0);
+    Run r = kivoctl({"flash", "fw.bin"}, state);
+    QVERIFY2(r.code == 0, r.err.constData());
+    QCOMPARE(r.out, QByteArray("firmware 1.2.3\n"));
+    QVERIFY(kivoctl({"show"}, state).out.contains("firmware   1.2.3\n"));
+
+    // An image cut short goes nowhere.
+    QFile cut(m_tmp.filePath(QStringLiteral("cut.bin")));
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(readFile(image).left(1000));
+    cut.close();
+    const QByteArray before = readFile(state);
+    r = kivoctl({"flash", "cut.bin"}, state);
+    QCOMPARE(r.code, 2);
+    QVERIFY(r.err.contains("cut.bin is not a firmware image (cut short)"));
+    QCOMPARE(readFile(state), before);
+}
+
+// ---- a running program -------------------------------------------------------------------
+
+void Kivoctl::runningWindowCarriesTheRequestOut()
+{
+    openWindow();
+    ControlServer server(w.get());
+    QVERIFY(server.listen());
+    QCOMPARE(w->pointerpage->report_area->report_button->checkedId(), 1);
+
+    QProcess p;
+    p.setProcessEnvironment(env(QString()));
+    p.start(QStringLiteral(KIVOCTL_EXECUTABLE), {"set", "rate=500"});
+    QVERIFY(p.waitForStarted());
+    // The window answers from its event loop, which the wait below keeps running.
+    QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(w->pointerpage->report_area->report_button->checkedId(), 2);
+    // Once, and the frame's other bytes as earlier commands left them.
+    QCOMPARE(traceHex().size(), 1);
+    QVERIFY(traceHex().at(0).startsWith(QLatin1String("4dc302")));
+
+    // show over the socket reads this process's mouse.
+    p.start(QStringLiteral(KIVOCTL_EXECUTABLE), {"show"});
+    QVERIFY(p.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(p.readAllStandardOutput().contains("rate       500\n"));
+
+    // Without a mouse the window says so.
+    vmouse_plug(0);
+    w->device_removal(QString::fromLatin1(dev_path));
+    QVERIFY(!device_attached);
+    p.start(QStringLiteral(KIVOCTL_EXECUTABLE), {"set", "rate=250"});
+    QVERIFY(p.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(p.exitCode(), 3);
+    QCOMPARE(p.readAllStandardError(), QByteArray("kivoctl: no mouse\n"));
+}
+
+void Kivoctl::runningProgramTakesRequestsOverItsSocket()
+{
+    const QString state = m_tmp.filePath(QStringLiteral("running.state"));
+    QFile::remove(state);
+    QProcess program;
+    program.setProcessEnvironment(env(state));
+    program.setWorkingDirectory(m_tmp.path());
+    program.start(QStringLiteral(KIVO_EXECUTABLE), QStringList());
+    QVERIFY(program.waitForStarted());
+    const QString socket = QDir(m_tmp.path()).filePath(server_name());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
+
+    Run r = kivoctl({"set", "rate=500"}, state);
+    QVERIFY2(r.code == 0, r.err.constData());
+    QCOMPARE(int(quint8(readFile(state).at(kStateRate))), 2);
+    r = kivoctl({"show"}, state);
+    QVERIFY(r.out.contains("rate       500\n"));
+
+    // The program holds the marker: a second window refuses as usual.
+    QProcess second;
+    second.setProcessEnvironment(env(state));
+    second.start(QStringLiteral(KIVO_EXECUTABLE), QStringList());
+    QVERIFY(second.waitForFinished(30000));
+    QCOMPARE(second.exitCode(), 0);
+    QVERIFY(second.readAllStandardError().contains("Kivo游戏鼠标客户端已运行!"));
+
+    program.terminate();
+    QVERIFY(program.waitForFinished(30000));
+}
+
+QTEST_MAIN(Kivoctl)
+#include "tst_kivoctl.moc"
