@@ -207,6 +207,12 @@ bool micro_Widget::download_macro(int button_id, bool delays, int length)
     rec_delay = delays;
     btn_records.clear();
     bool complete = true;
+    // A slot holds 512 bytes: a longer length is a garbled reply, and asking
+    // past the slot would read another button's macro or nothing.
+    if (length > kMaxEvents * 4) {
+        qDebug() << "macro length" << length << "cut to the slot";
+        length = kMaxEvents * 4;
+    }
     // The channel is used as the status refresh left it; the retry rule opens a closed one.
     for (int offset = 0; offset < length; offset += kChunkBytes) {
         const int wanted = qMin(length - offset, kChunkBytes);

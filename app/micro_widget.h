@@ -26,7 +26,7 @@ class micro_Widget : public QWidget
 {
     Q_OBJECT
 public:
-    // The recorder never makes more; a downloaded macro may be longer.
+    // The recorder never makes more, and a slot holds no more.
     static const int kMaxEvents = 128;
     // Data bytes in one 0xf0 / 0xf1 packet: 14 events.
     static const int kChunkBytes = 56;

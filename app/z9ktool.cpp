@@ -827,9 +827,18 @@ void z9ktool::RunFWUpdate()
     dlg->prog_bar->setValue(0);
     dlg->text_1->setText(QStringLiteral("正在升级固件...0%"));
 
-    m_WriteConfig(63, disable_mouse);
-    m_WriteConfig(63, unlock);
-    m_WriteConfig(63, erase);
+    // A refused step leaves the mouse short of what the next steps assume
+    // (a refused erase, say, and the old image would come back "updated"):
+    // stop as for a refused chunk.
+    const auto cut_off = [dlg] {
+        m_CloseConfigDevice();
+        dlg->hide();
+    };
+    if (m_WriteConfig(63, disable_mouse) != 0 || m_WriteConfig(63, unlock) != 0 ||
+        m_WriteConfig(63, erase) != 0) {
+        cut_off();
+        return;
+    }
     fwimage::put_be32(crc + 3, fwimage::kFlashBase);
     write_mcu[2] = fwimage::kChunk;
 
@@ -838,8 +847,7 @@ void z9ktool::RunFWUpdate()
     while (length - sent > quint32(fwimage::kChunk)) {
         fwimage::put_chunk(write_mcu, img.mcu + sent, sent, fwimage::kChunk);
         if (m_WriteConfig(63, write_mcu) != 0) {
-            m_CloseConfigDevice();
-            dlg->hide();
+            cut_off();
             return;
         }
         sent += fwimage::kChunk;
@@ -853,13 +861,20 @@ void z9ktool::RunFWUpdate()
         }
     }
     fwimage::put_chunk(write_mcu, img.mcu + sent, sent, int(length - sent));
-    m_WriteConfig(63, write_mcu);
+    if (m_WriteConfig(63, write_mcu) != 0) {
+        cut_off();
+        return;
+    }
     dlg->prog_bar->setValue(int(length));
     dlg->text_1->setText(QStringLiteral("正在升级固件...100%"));
 
-    if (m_WriteConfig(63, lock) == 0) {
+    bool checked = m_WriteConfig(63, lock) == 0;
+    if (checked) {
         fwimage::put_crc(crc, length, fwimage::crc_bytes(img.mcu, length, 0xFFFFFFFFu));
-        m_WriteConfig(63, crc);
+        // Without the check the restarted mouse runs its loader: no success to report.
+        checked = m_WriteConfig(63, crc) == 0;
+    }
+    if (checked) {
         dlg->prog_bar->hide();
         dlg->dg_icon->setPixmap(QPixmap(QStringLiteral(":/img/update_finish_icon")));
         dlg->close_btn->setEnabled(true);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -45,6 +46,28 @@ struct TraceEntry {
     unsigned char data[vmouse::kConfigSize];
 };
 
+// A small generator of our own, so that a seed means the same faults everywhere.
+struct Rng {
+    std::uint64_t x = 1;
+    std::uint32_t next()
+    {
+        // splitmix64
+        std::uint64_t z = (x += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return std::uint32_t((z ^ (z >> 31)) >> 32);
+    }
+    int below(int n) { return int(next() % std::uint32_t(n)); }
+};
+
+struct Chaos {
+    int permille = 0; // 0: off
+    Rng rng;
+    int silentReads = 0; // reads left that go unanswered
+    int plugBackIn = 0;  // ticks until a mouse chaos pulled out is back
+    int counts[4] = {};
+};
+
 struct State {
     vmouse::Mouse mouse;
     bool plugged = true;
@@ -58,6 +81,9 @@ struct State {
     std::wstring path;
     wchar_t returnedPath[kPathChars] = {};
     std::string stateFile;
+    Chaos chaos;
+    int departures = 0;
+    int readTimeoutMs = VELQA_READ_TIMEOUT_MS;
 };
 
 int reportSize(int ch)
@@ -145,13 +171,63 @@ bool usable(const State &s, const Channel &c)
 void leave(State &s)
 {
     ++s.epoch;
+    ++s.departures;
     for (Channel &c : s.channel)
         c.queue.clear();
+}
+
+void pullOut(State &s)
+{
+    if (!s.plugged) return;
+    s.plugged = false;
+    leave(s);
+    // Power is gone: a flash in progress is lost.
+    s.mouse.abortFlash();
+}
+
+bool chaosStrikes(State &s)
+{
+    return s.chaos.permille > 0 && s.chaos.rng.below(1000) < s.chaos.permille;
+}
+
+// Time passes for a mouse chaos pulled out: it comes back when its ticks are up.
+void chaosTick(State &s)
+{
+    if (s.chaos.plugBackIn > 0 && --s.chaos.plugBackIn == 0) s.plugged = true;
+}
+
+void chaosUnplug(State &s)
+{
+    if (!s.plugged) return;
+    pullOut(s);
+    s.chaos.plugBackIn = 1 + s.chaos.rng.below(4);
+    ++s.chaos.counts[VMOUSE_CHAOS_UNPLUG];
+}
+
+Report randomReport(State &s, int ch)
+{
+    Report r(std::size_t(reportSize(ch)));
+    for (auto &b : r)
+        b = std::uint8_t(s.chaos.rng.next());
+    return r;
+}
+
+void garbleSome(State &s, Report &r)
+{
+    static const std::uint8_t edges[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x7F, 0x80, 0xFE, 0xFF};
+    const int n = 1 + s.chaos.rng.below(4);
+    for (int i = 0; i < n && r.size() > 12; ++i) {
+        const std::size_t at = std::size_t(1 + s.chaos.rng.below(12));
+        const int pick = s.chaos.rng.below(int(sizeof edges) + 2);
+        r[at] = pick < int(sizeof edges) ? edges[pick] : std::uint8_t(s.chaos.rng.next());
+    }
 }
 
 bool openChannel(int ch, unsigned short vid, unsigned short pid)
 {
     State &s = state();
+    chaosTick(s);
+    if (chaosStrikes(s)) chaosUnplug(s);
     Channel &c = s.channel[ch];
     ++c.opens;
     // A reopen replaces the old handle, as in the real library; only calls to
@@ -186,6 +262,25 @@ unsigned writeReport(int ch, int len, const unsigned char *buf)
     if (!buf || len < 1 || len > size - 1) return kErrInvalidParameter;
     if (ch == VMOUSE_CONFIG && s.rejectIn > 0 && --s.rejectIn == 0) return kErrGenFailure;
 
+    // Chaos strikes before the mouse has taken the report, or answers it wrongly.
+    enum { None, Garble, Silence, Reject, Unplug } fault = None;
+    if (chaosStrikes(s)) {
+        fault = static_cast<decltype(fault)>(1 + s.chaos.rng.below(4));
+        if (fault == Reject && ch != VMOUSE_CONFIG) fault = Garble;
+    }
+    if (fault == Unplug) {
+        chaosUnplug(s);
+        return kErrDeviceNotConnected;
+    }
+    if (fault == Reject) {
+        ++s.chaos.counts[VMOUSE_CHAOS_REJECT];
+        return kErrGenFailure;
+    }
+    if (fault == Silence) {
+        s.chaos.silentReads = 1 + s.chaos.rng.below(3);
+        ++s.chaos.counts[VMOUSE_CHAOS_SILENCE];
+    }
+
     TraceEntry e;
     std::memset(&e, 0, sizeof e);
     e.channel = static_cast<unsigned char>(ch);
@@ -199,7 +294,18 @@ unsigned writeReport(int ch, int len, const unsigned char *buf)
     bool changed = false;
     const bool answers = ch == VMOUSE_CONTROL ? s.mouse.controlReport(e.data, &reply, &changed)
                                               : s.mouse.configReport(e.data, &reply, &changed);
-    if (answers && !s.silent) c.queue.push_back(std::move(reply));
+    if (fault == Garble) {
+        // Random bytes where an answer would be, whether or not one was due:
+        // all of them, or a few of the bytes the program reads set to edge values.
+        if (!answers || s.chaos.rng.below(2) == 0)
+            reply = randomReport(s, ch);
+        else
+            garbleSome(s, reply);
+        ++s.chaos.counts[VMOUSE_CHAOS_GARBLE];
+        c.queue.push_back(std::move(reply));
+    } else if (answers && !s.silent) {
+        c.queue.push_back(std::move(reply));
+    }
     if (ch == VMOUSE_CONFIG && e.data[1] == 0xD7) {
         changed = s.mouse.restart() || changed;
         // It drops off the bus and is back at once: old handles are dead, new opens work.
@@ -217,8 +323,14 @@ velqa_bool readReport(int ch, int len, unsigned char *buf)
     Channel &c = s.channel[ch];
     // A dead or missing handle fails at once, as the system's read does.
     if (!usable(s, c)) return 0;
-    if (s.silent || c.queue.empty()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(VELQA_READ_TIMEOUT_MS));
+    bool chaosSilent = false;
+    if (s.chaos.silentReads > 0) {
+        --s.chaos.silentReads;
+        chaosSilent = true;
+    }
+    if (s.silent || chaosSilent || c.queue.empty()) {
+        if (s.readTimeoutMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(s.readTimeoutMs));
         return 0;
     }
     const Report r = std::move(c.queue.front());
@@ -247,6 +359,9 @@ void resetAll(State &s)
     for (Channel &c : s.channel)
         c = Channel();
     s.trace.clear();
+    s.chaos = Chaos();
+    s.departures = 0;
+    s.readTimeoutMs = VELQA_READ_TIMEOUT_MS;
 }
 
 } // namespace
@@ -310,14 +425,11 @@ velqa_bool ReadConfigData(int len, unsigned char *buf)
 void vmouse_plug(int plugged)
 {
     State &s = state();
-    if (!plugged && s.plugged) {
-        s.plugged = false;
-        leave(s);
-        // Power is gone: a flash in progress is lost.
-        s.mouse.abortFlash();
-    } else if (plugged) {
+    s.chaos.plugBackIn = 0; // the caller decides from now on
+    if (!plugged)
+        pullOut(s);
+    else
         s.plugged = true;
-    }
 }
 
 int vmouse_plugged(void)
@@ -368,6 +480,34 @@ void vmouse_queue_input(int channel, const unsigned char *report, int len)
     if (!channelValid(channel) || !report || len <= 0 || !s.plugged) return;
     const int n = std::min(len, reportSize(channel));
     s.channel[channel].queue.emplace_back(report, report + n);
+}
+
+void vmouse_chaos(unsigned seed, int permille)
+{
+    Chaos &c = state().chaos;
+    c = Chaos();
+    c.permille = std::clamp(permille, 0, 1000);
+    c.rng.x = seed;
+}
+
+int vmouse_chaos_count(int kind)
+{
+    return kind >= 0 && kind < 4 ? state().chaos.counts[kind] : 0;
+}
+
+void vmouse_chaos_tick(void)
+{
+    chaosTick(state());
+}
+
+int vmouse_departures(void)
+{
+    return state().departures;
+}
+
+void vmouse_set_read_timeout(int ms)
+{
+    state().readTimeoutMs = std::clamp(ms, 0, 10000);
 }
 
 int vmouse_trace_count(void)

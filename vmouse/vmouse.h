@@ -45,9 +45,29 @@ VELQA_API void vmouse_trace_clear(void);
 VELQA_API int vmouse_open_count(int channel);
 VELQA_API int vmouse_close_count(int channel);
 
-/* Factory memory, plugged in, not silent, nothing rejected, trace and counters cleared,
- * channels closed. Does not touch VMOUSE_STATE's file until the next change.
- * The path set with vmouse_set_path stays. */
+/* Chaos: from now on every library call may go wrong, each with a chance of
+ * permille / 1000, the faults drawn from a generator seeded with seed (the same
+ * seed and the same calls give the same faults). A fault is one of: the answer
+ * to the command just written is random bytes (report id too); the mouse goes
+ * silent for the next one to three reads; a configuration write is rejected;
+ * the mouse is pulled out, to come back after one to four ticks (each open
+ * attempt is a tick, and so is vmouse_chaos_tick). permille 0 ends chaos. */
+VELQA_API void vmouse_chaos(unsigned seed, int permille);
+enum { VMOUSE_CHAOS_GARBLE = 0, VMOUSE_CHAOS_SILENCE, VMOUSE_CHAOS_REJECT, VMOUSE_CHAOS_UNPLUG };
+/* How many faults of a kind chaos has caused since it was turned on. */
+VELQA_API int vmouse_chaos_count(int kind);
+/* Time passing outside the library (between two user actions, say). */
+VELQA_API void vmouse_chaos_tick(void);
+/* How many times the mouse has left the system (pulled out, restarted) since
+ * the last reset: where the system would report a removal and an arrival. */
+VELQA_API int vmouse_departures(void);
+/* How long a read with no answer waits, in milliseconds (default 50, the real
+ * library's wait); for long runs against a faulty mouse. */
+VELQA_API void vmouse_set_read_timeout(int ms);
+
+/* Factory memory, plugged in, not silent, nothing rejected, no chaos, 50 ms reads, trace and
+ * counters cleared, channels closed. Does not touch VMOUSE_STATE's file until the next change. The
+ * path set with vmouse_set_path stays. */
 VELQA_API void vmouse_reset(void);
 /* Start over as a new process would: vmouse_reset, then read VMOUSE_STATE anew and
  * load its file. 1 when the memory came from the file, 0 when it is factory memory
