@@ -10,15 +10,15 @@ namespace
 {
 
 #if defined(__SANITIZE_ADDRESS__)
-const int kDefaultActions = 1500;
+const int kDefaultActions = 1200;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-const int kDefaultActions = 1500;
+const int kDefaultActions = 1200;
 #else
-const int kDefaultActions = 4000;
+const int kDefaultActions = 3000;
 #endif
 #else
-const int kDefaultActions = 4000;
+const int kDefaultActions = 3000;
 #endif
 
 // Faults per thousand library calls.
