@@ -131,14 +131,16 @@ quint8 hidtovkey(quint8 hid);
 QString vkeytostring(quint8 vkey);
 
 // ---- the bound entry points of velqa -------------------------------------
-// BOOL results are declared as int, as the library returns them.
+// BOOL results are declared as int, as the library returns them; the two
+// closes too, though nobody reads their result: calling a function through a
+// pointer of another type is undefined.
 typedef wchar_t *(*OpenDevice_t)(quint16 vid, quint16 pid);
-typedef void (*CloseDevice_t)();
+typedef int (*CloseDevice_t)();
 typedef unsigned int (*ReadControl_t)(int len, unsigned char *buf);
 typedef unsigned int (*WriteControl_t)(int len, unsigned char *buf);
 typedef int (*ReadData_t)(int len, unsigned char *buf);
 typedef int (*OpenConfigDevice_t)(quint16 vid, quint16 pid);
-typedef void (*CloseConfigDevice_t)();
+typedef int (*CloseConfigDevice_t)();
 typedef unsigned int (*ReadConfig_t)(int len, unsigned char *buf);
 typedef unsigned int (*WriteConfig_t)(int len, unsigned char *buf);
 typedef int (*ReadConfigData_t)(int len, unsigned char *buf);

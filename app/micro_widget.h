@@ -27,9 +27,9 @@ class micro_Widget : public QWidget
     Q_OBJECT
 public:
     // The recorder never makes more, and a slot holds no more.
-    static const int kMaxEvents = 128;
+    static constexpr int kMaxEvents = 128;
     // Data bytes in one 0xf0 / 0xf1 packet: 14 events.
-    static const int kChunkBytes = 56;
+    static constexpr int kChunkBytes = 56;
 
     explicit micro_Widget(QWidget *parent = nullptr);
     ~micro_Widget() override;

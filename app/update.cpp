@@ -1,6 +1,7 @@
 #include "update.h"
 
 #include "kivomouse.h"
+#include "updaterules.h"
 
 #include <JlCompress.h>
 #include <quazip.h>
@@ -19,7 +20,6 @@
 namespace
 {
 
-const int kAppVersion = APP_VERSION_MAJOR * 10000 + APP_VERSION_MINOR * 100 + APP_VERSION_REVISION;
 const char kDefaultBase[] = "https://update.kivo-gaming.com/gaming-mouse/";
 const QString kManifest = QStringLiteral("KIVOMouseUpdate.txt");
 const QString kPackage = QStringLiteral("KIVOMouse_PC.exe.zip");
@@ -118,51 +118,19 @@ void Update::get_version_Finished()
         return;
     }
 
-    QByteArray body = reply->read(kMaxManifest);
-    const int zero = body.indexOf('\0');
-    if (zero >= 0) body.truncate(zero);
-    QStringList lines = QString::fromUtf8(body).split(QLatin1Char('\n'), Qt::KeepEmptyParts);
-    // A server may end its lines with "\r\n", or pad them.
-    for (QString &line : lines)
-        line = line.trimmed();
-    if (lines.size() < 4) {
-        transferEnded();
-        return;
-    }
-
-    const int v = lines.at(2).toInt(); // 0 when not a number
-    qDebug() << "server app ver:" << v;
-    if (v > kAppVersion) {
-        app_major = qint8(v / 10000);
-        app_minor = qint8((v % 10000) / 100);
-        app_revision = qint8(v % 100);
-        qDebug() << "app need Update：" << app_major << app_minor << app_revision;
+    const updaterules::Offer offer =
+        updaterules::read_manifest(reply->read(kMaxManifest), m_installed);
+    if (offer.app) {
+        app_major = offer.app_major;
+        app_minor = offer.app_minor;
+        app_revision = offer.app_revision;
         downloadFile();
     }
-
-    if (m_installed[2] > 21) {
-        const QStringList parts = lines.at(3).split(QLatin1Char('.'), Qt::KeepEmptyParts);
-        int p[3] = {0, 0, 0};
-        bool numeric = parts.size() >= 3;
-        for (int i = 0; numeric && i < 3; ++i)
-            p[i] = parts.at(i).toInt(&numeric);
-        qDebug() << lines.at(3) << m_installed[0] << m_installed[1] << m_installed[2];
-        if (!numeric) {
-            // Not a version: nothing to compare, so nothing is offered.
-            qDebug() << "firmware line not understood";
-        } else {
-            const int remote = p[0] * 65536 + p[1] * 256 + p[2];
-            const int installed = m_installed[0] * 65536 + m_installed[1] * 256 + m_installed[2];
-            qDebug() << p[0] << p[1] << p[2];
-            qDebug() << "remote_fw_ver=" << remote;
-            qDebug() << "hw_fw_ver=" << installed;
-            if (m_installed[0] == 0xFF || remote > installed) {
-                fw_major = qint8(p[0]);
-                fw_minor = qint8(p[1]);
-                fw_patch = qint8(p[2]);
-                downloadFW();
-            }
-        }
+    if (offer.firmware) {
+        fw_major = offer.fw_major;
+        fw_minor = offer.fw_minor;
+        fw_patch = offer.fw_patch;
+        downloadFW();
     }
     transferEnded();
 }

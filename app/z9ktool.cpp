@@ -21,6 +21,7 @@
 #include "system_tray.h"
 #include "update.h"
 #include "update_dialog.h"
+#include "updaterules.h"
 #include "autorun.h"
 #include "mouseaccess.h"
 #include "windrag.h"
@@ -629,15 +630,8 @@ void z9ktool::scan_downloaded_programs()
         here.entryList(QStringList(QStringLiteral("KIVOMouse-PC") + QStringLiteral("*.exe")),
                        QDir::Files | QDir::Readable, QDir::Name);
     for (const QString &name : names) {
-        const QStringList parts = name.split(QLatin1Char('.'), Qt::KeepEmptyParts);
-        if (parts.size() != 4) continue;
-        bool okMajor = false, okMinor = false, okRevision = false;
-        const int major = parts.at(0).right(1).toInt(&okMajor);
-        const int minor = parts.at(1).toInt(&okMinor);
-        const int revision = parts.at(2).toInt(&okRevision);
-        // A name that carries no version is not one of our downloads.
-        if (!okMajor || !okMinor || !okRevision) continue;
-        const int value = qint8(major) * 10000 + qint8(minor) * 100 + qint16(revision);
+        int value = 0;
+        if (!updaterules::program_version(name, &value)) continue;
         if (value <= kAppVersion) {
             const QString path = here.filePath(name);
             // Linux lets a running program's file be deleted.

@@ -47,6 +47,16 @@ std::uint32_t checksum(const std::uint8_t *p, std::size_t n)
 
 } // namespace
 
+bool parseMemory(const std::uint8_t *data, std::size_t size, Memory *m)
+{
+    if (!data || size != kFileSize || std::memcmp(data, kMagic, sizeof kMagic) != 0) return false;
+    const std::uint8_t *payload = data + sizeof kMagic + 4;
+    if (getBe32(data + sizeof kMagic) != kPayload) return false;
+    if (getBe32(payload + kPayload) != checksum(payload, kPayload)) return false;
+    std::memcpy(m, payload, kPayload);
+    return true;
+}
+
 bool loadMemory(const std::string &path, Memory *m)
 {
     if (path.empty()) return false;
@@ -56,12 +66,7 @@ bool loadMemory(const std::string &path, Memory *m)
     std::vector<std::uint8_t> buf(kFileSize + 1);
     const std::size_t got = std::fread(buf.data(), 1, buf.size(), f);
     std::fclose(f);
-    if (got != kFileSize || std::memcmp(buf.data(), kMagic, sizeof kMagic) != 0) return false;
-    const std::uint8_t *payload = buf.data() + sizeof kMagic + 4;
-    if (getBe32(buf.data() + sizeof kMagic) != kPayload) return false;
-    if (getBe32(payload + kPayload) != checksum(payload, kPayload)) return false;
-    std::memcpy(m, payload, kPayload);
-    return true;
+    return parseMemory(buf.data(), got, m);
 }
 
 bool saveMemory(const std::string &path, const Memory &m)

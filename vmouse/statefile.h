@@ -5,6 +5,8 @@
 
 #include "mouse.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace vmouse
@@ -13,6 +15,8 @@ namespace vmouse
 // True and *m filled only when the file holds a whole, intact memory image;
 // anything else (missing, short, foreign, damaged) leaves *m untouched.
 bool loadMemory(const std::string &path, Memory *m);
+// The same over the file's bytes as read.
+bool parseMemory(const std::uint8_t *data, std::size_t size, Memory *m);
 // Writes beside the file and renames over it, so a crash never leaves half a file.
 bool saveMemory(const std::string &path, const Memory &m);
 
