@@ -39,8 +39,12 @@ Offer read_manifest(const QByteArray &data, const unsigned char installed[3])
         const QStringList parts = lines.at(3).split(QLatin1Char('.'), Qt::KeepEmptyParts);
         int p[3] = {0, 0, 0};
         bool numeric = parts.size() >= 3;
-        for (int i = 0; numeric && i < 3; ++i)
+        // The mouse keeps each part in one byte: a part outside 0-255 is no
+        // version of it (and would overflow the comparison value below).
+        for (int i = 0; numeric && i < 3; ++i) {
             p[i] = parts.at(i).toInt(&numeric);
+            numeric = numeric && p[i] >= 0 && p[i] <= 255;
+        }
         qDebug() << lines.at(3) << installed[0] << installed[1] << installed[2];
         if (!numeric) {
             // Not a version: nothing to compare, so nothing is offered.

@@ -252,6 +252,13 @@ void TestUpdate::manifestAndMouseDecideTheOffers_data()
     QTest::newRow("firmware line 1.2, loader mouse")
         << manifest("10031", "1.2") << QStringLiteral("255.0.22") << false << "";
     QTest::newRow("firmware line 1.x.3") << manifest("10031", "1.x.3") << v122 << false << "";
+    // Parts beyond a byte are no version, also for a mouse that takes any:
+    // 100051 * 65536 overflowed the comparison value.
+    QTest::newRow("firmware part 100051, loader mouse")
+        << manifest("10031", "100051.0.0") << QStringLiteral("255.0.22") << false << "";
+    QTest::newRow("firmware part 256") << manifest("10031", "1.256.0") << v122 << false << "";
+    QTest::newRow("firmware part -1, loader mouse")
+        << manifest("10031", "1.-1.30") << QStringLiteral("255.0.22") << false << "";
     QTest::newRow("1.1.21 never") << manifest("10031", "9.9.99") << QStringLiteral("1.1.21")
                                   << false << "";
     QTest::newRow("1.1.22 gets 1.1.23")
