@@ -1,0 +1,76 @@
+// What the two start-up children (the program and the bare window) share: the
+// clock, the resident memory, and waiting for a window's first expose to be
+// painted and flushed. Each child prints "key value" lines for bench_startup.
+#ifndef STARTUP_PROBE_H
+#define STARTUP_PROBE_H
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstdio>
+#include <time.h>
+
+namespace probe
+{
+
+// CLOCK_MONOTONIC is one clock for every process, so the parent can subtract
+// the moment it started a child from the moments the child prints.
+inline qint64 nowNs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+inline long statusKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// Marks the end of the first exposure of a top-level window: the expose is
+// handled here (the widget paints and flushes its backing store inside it), so
+// the moment is taken after the pixels went to the display.
+class ExposeProbe : public QObject
+{
+public:
+    qint64 shownAt = 0;
+    bool eventFilter(QObject *obj, QEvent *e) override
+    {
+        if (e->type() != QEvent::Expose || shownAt) return false;
+        auto *w = qobject_cast<QWindow *>(obj);
+        if (!w || !w->isExposed()) return false;
+        obj->event(e);
+        shownAt = nowNs();
+        return true;
+    }
+};
+
+// Shows the window and waits (events only, no sleeping) until it was painted.
+inline qint64 showAndWait(QWidget &window)
+{
+    ExposeProbe probe;
+    QCoreApplication::instance()->installEventFilter(&probe);
+    window.show();
+    while (!probe.shownAt)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::instance()->removeEventFilter(&probe);
+    return probe.shownAt;
+}
+
+inline void print(const char *key, double value)
+{
+    std::printf("%s %.3f\n", key, value);
+    std::fflush(stdout);
+}
+
+} // namespace probe
+
+#endif
