@@ -19,6 +19,7 @@ int main(int argc, char **argv)
         qputenv("QT_XCB_GL_INTEGRATION", "none");
 #endif
     QApplication a(argc, argv);
+    const double cpuApp = probe::cpuMs();
     a.setQuitOnLastWindowClosed(false);
     a.setFont(QFont(QStringLiteral("微软雅黑")));
 
@@ -30,6 +31,7 @@ int main(int argc, char **argv)
     probe::showAndWait(window);
 
     probe::print("main_ns", mainEntered);
+    probe::print("cpu_app_ms", cpuApp);
     QEventLoop idle;
     QTimer::singleShot(3000, &idle, &QEventLoop::quit);
     idle.exec();
