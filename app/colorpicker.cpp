@@ -1,5 +1,6 @@
 #include "colorpicker.h"
 #include "colorwheel.h"
+#include "pictures.h"
 
 #include <QDebug>
 #include <QLabel>
@@ -20,7 +21,7 @@ ColorPicker::ColorPicker(QWidget *parent) : QWidget(parent)
 
     auto *background = new QLabel(this);
     background->setGeometry(0, 0, 230, 220);
-    background->setPixmap(QPixmap(QStringLiteral(":/img/picker_bg")));
+    pictures::set_when_shown(background, QStringLiteral(":/img/picker_bg"));
 
     close = new QPushButton(this);
     close->setGeometry(202, 15, 10, 10);
@@ -42,7 +43,7 @@ ColorPicker::ColorPicker(QWidget *parent) : QWidget(parent)
 
     // Made after the wheel so that it lies above it; clicks on it reach the popup.
     pointer = new QLabel(this);
-    pointer->setPixmap(QPixmap(QStringLiteral(":/img/color_select")));
+    pointer->setPixmap(pictures::pixmap(QStringLiteral(":/img/color_select")));
     pointer->resize(21, 21);
     pointer->move(108, 85);
 

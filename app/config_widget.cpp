@@ -1,7 +1,9 @@
 #include "config_widget.h"
 #include "kivomouse.h"
+#include "pictures.h"
 
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 
@@ -16,7 +18,7 @@ QLabel *picture(QWidget *parent, const QString &path, const QRect &r)
 {
     auto *l = new QLabel(parent);
     l->setGeometry(r);
-    l->setPixmap(QPixmap(path));
+    pictures::set_when_shown(l, path);
     l->setAlignment(Qt::AlignHCenter);
     // The arrows and dots sit on the version buttons; clicks go through to them.
     l->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -27,11 +29,9 @@ QLabel *picture(QWidget *parent, const QString &path, const QRect &r)
 config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(920, 750);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window,
-                 QPixmap(QStringLiteral(":/img/background")).copy(180, 0, 920, 750));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    // The page sits right of the 180-pixel navigation column and covers the
+    // mouse picture with that part of the window's background (paintEvent).
+    m_background = pictures::pixmap(QStringLiteral(":/img/background"));
 
     picture(this, QStringLiteral(":/img/sys_config"), QRect(0, 115, 920, 100));
     auto *title = new QLabel(QStringLiteral("KIVO GAMING MOUSE"), this);
@@ -44,7 +44,7 @@ config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
     fwCaption->setStyleSheet(kCaptionStyle);
     fw_update_icon = new QLabel(this);
     fw_update_icon->setGeometry(754, 398, 6, 6);
-    fw_update_icon->setPixmap(QPixmap(QStringLiteral(":/img/update")));
+    fw_update_icon->setPixmap(pictures::pixmap(QStringLiteral(":/img/update")));
     fw_update_icon->setAttribute(Qt::WA_TransparentForMouseEvents);
     fw_update_icon->hide();
     firmware_version = new QPushButton(QStringLiteral("Version: 1.1.19"), this);
@@ -61,7 +61,7 @@ config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
     swCaption->setStyleSheet(kCaptionStyle);
     soft_update_icon = new QLabel(this);
     soft_update_icon->setGeometry(754, 448, 6, 6);
-    soft_update_icon->setPixmap(QPixmap(QStringLiteral(":/img/update")));
+    soft_update_icon->setPixmap(pictures::pixmap(QStringLiteral(":/img/update")));
     soft_update_icon->setAttribute(Qt::WA_TransparentForMouseEvents);
     soft_update_icon->hide();
     version = new QPushButton(QStringLiteral("Version: ") + QString::number(APP_VERSION_MAJOR) +
@@ -79,9 +79,11 @@ config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
     soft_update_icon->raise();
 }
 
-void config_Widget::paintEvent(QPaintEvent *)
+void config_Widget::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
+    const QRect r = event->rect();
+    p.drawPixmap(r.topLeft(), m_background, r.translated(180, 0));
     p.setPen(QColor(255, 255, 255, 26));
     p.drawLine(140, 375, 780, 375);
     p.drawLine(140, 425, 780, 425);

@@ -2,6 +2,7 @@
 #ifndef CONFIG_WIDGET_H
 #define CONFIG_WIDGET_H
 
+#include <QPixmap>
 #include <QWidget>
 
 class QLabel;
@@ -20,6 +21,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPixmap m_background; // the window's background picture, shared with it
 };
 
 #endif

@@ -1,4 +1,5 @@
 #include "dialog_common.h"
+#include "pictures.h"
 
 namespace dialog_common
 {
@@ -11,7 +12,8 @@ void decorate(QWidget *dialog, const QString &panelImage, const QString &title)
     dialog->setStyleSheet(QStringLiteral("#dialog{background-color:rgba(0,0,0,0.85)}"));
     auto *panel = new QLabel(dialog);
     panel->setGeometry(137, 103, 826, 556);
-    panel->setPixmap(QPixmap(panelImage));
+    // The dialogs start hidden; most runs never open them.
+    pictures::set_when_shown(panel, panelImage);
     text(dialog, title, QRect(165, 123, 770, 50),
          QStringLiteral("font-size:14px;color:rgba(255,255,255,0.7)"));
 }

@@ -1,8 +1,8 @@
 #include "disconnect_widget.h"
+#include "pictures.h"
 
 #include <QFileInfo>
 #include <QLabel>
-#include <QPixmap>
 
 disconnect_Widget::disconnect_Widget(QWidget *parent) : QWidget(parent)
 {
@@ -10,10 +10,8 @@ disconnect_Widget::disconnect_Widget(QWidget *parent) : QWidget(parent)
 
     // The page sits right of the 180-pixel navigation column, so it shows
     // that part of the window's background.
-    const QPixmap background = QPixmap(QStringLiteral(":/img/background")).copy(180, 0, 920, 750);
-    QLabel *backgroundLabel = new QLabel(this);
-    backgroundLabel->setPixmap(background);
-    backgroundLabel->setGeometry(0, 0, background.width(), background.height());
+    auto *backdrop = new Backdrop(this, QPoint(180, 0));
+    backdrop->setGeometry(0, 0, 920, 750);
 
     QLabel *status = new QLabel(QStringLiteral("未检测到设备"), this);
     status->setGeometry(0, 0, 920, 375);

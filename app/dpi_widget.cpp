@@ -1,5 +1,6 @@
 #include "dpi_widget.h"
 #include "kivomouse.h"
+#include "pictures.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -61,7 +62,7 @@ dpi_Widget::dpi_Widget(QWidget *parent) : QWidget(parent)
 
         auto *scale = new QLabel(this);
         scale->setGeometry(s.x(), s.y() + (i == 2 ? 17 : 18), 252, 10);
-        scale->setPixmap(QPixmap(QStringLiteral(":/img/刻度")));
+        scale->setPixmap(pictures::pixmap(QStringLiteral(":/img/刻度")));
 
         values[i] = new QLabel(QString::number(50), this);
         values[i]->setGeometry(s.x(), s.y() + (i == 2 ? 39 : 30), 50, 10);

@@ -1,4 +1,5 @@
 #include "hoverbtn.h"
+#include "pictures.h"
 
 #include <QFont>
 #include <QPainter>
@@ -60,7 +61,7 @@ void hoverbtn::paintEvent(QPaintEvent *event)
     font.setPixelSize(12);
     painter.setFont(font);
 
-    const QPixmap icon(iconpath);
+    const QPixmap icon = pictures::pixmap(iconpath);
     const int top = space - move_h;
     if (move_h != 0) {
         painter.setPen(Qt::NoPen);

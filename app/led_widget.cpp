@@ -2,6 +2,7 @@
 #include "col_btn.h"
 #include "colorpicker.h"
 #include "kivomouse.h"
+#include "pictures.h"
 
 #include <QButtonGroup>
 #include <QDebug>
@@ -139,7 +140,7 @@ led_Widget::led_Widget(QWidget *parent) : QWidget(parent)
 
     speed_scale = new QLabel(this);
     speed_scale->setGeometry(188, 633, 350, 9);
-    speed_scale->setPixmap(QPixmap(QStringLiteral(":/img/light_speed")));
+    speed_scale->setPixmap(pictures::pixmap(QStringLiteral(":/img/light_speed")));
 
     speed_level = new QSlider(Qt::Horizontal, this);
     speed_level->setGeometry(182, 630, 362, 15);

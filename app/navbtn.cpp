@@ -1,4 +1,5 @@
 #include "navbtn.h"
+#include "pictures.h"
 
 #include <QPainter>
 
@@ -46,7 +47,7 @@ void Navbtn::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawPixmap(QRect(0, 2, 16, 16), QPixmap(iconPath()));
+    p.drawPixmap(QRect(0, 2, 16, 16), pictures::pixmap(iconPath()));
     QFont f = font();
     f.setPixelSize(14);
     p.setFont(f);

@@ -1,4 +1,5 @@
 #include "system_tray.h"
+#include "pictures.h"
 #include "platform/autorun.h"
 
 #include <QAction>
@@ -19,7 +20,7 @@ SystemTray::~SystemTray()
 
 void SystemTray::createAction()
 {
-    setIcon(QIcon(QStringLiteral(":/img/SysTrayIcon")));
+    setIcon(pictures::icon(QStringLiteral(":/img/SysTrayIcon")));
 
     tray_menu = new QMenu();
     action_open = new QAction(this);

@@ -15,6 +15,7 @@
 #include "led_widget.h"
 #include "mainpage.h"
 #include "navbtn.h"
+#include "pictures.h"
 #include "pointer_widget.h"
 #include "recolor.h"
 #include "report_widget.h"
@@ -71,7 +72,7 @@ const int kUpdateGrey = 127;
 
 QImage loadImage(const char *path)
 {
-    return path ? QImage(QString::fromUtf8(path)) : QImage();
+    return path ? pictures::image(QString::fromUtf8(path)) : QImage();
 }
 
 QLabel *pictureLabel(QWidget *parent, const QRect &r)
@@ -116,7 +117,7 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint);
     setWindowTitle(QStringLiteral("Kivo游戏鼠标"));
-    setWindowIcon(QIcon(QStringLiteral(":/img/SysTrayIcon")));
+    setWindowIcon(pictures::icon(QStringLiteral(":/img/SysTrayIcon")));
 
     // 2. Tray icon.
     system_tray = new SystemTray(this);
@@ -124,12 +125,12 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
 
     // 3. Background, logo, titles.
     QPalette pal = palette();
-    pal.setBrush(QPalette::Window, QPixmap(QStringLiteral(":/img/background")));
+    pal.setBrush(QPalette::Window, pictures::pixmap(QStringLiteral(":/img/background")));
     setPalette(pal);
     setAutoFillBackground(true);
     auto *logo = new QLabel(this);
     logo->setGeometry(36, 30, 25, 28);
-    logo->setPixmap(QPixmap(QStringLiteral(":/img/logo")));
+    logo->setPixmap(pictures::pixmap(QStringLiteral(":/img/logo")));
     auto *title = new QLabel(QStringLiteral("Kivo游戏鼠标"), this);
     title->setGeometry(70, 32, 72, 12);
     title->setStyleSheet(QStringLiteral("font-size:11px;color:rgba(255,255,255,0.6)"));
@@ -402,7 +403,7 @@ void z9ktool::showView(int view)
 void z9ktool::setPicture(const QString &path)
 {
     picture_path = path;
-    mouselabel->setPixmap(QPixmap(path));
+    mouselabel->setPixmap(pictures::pixmap(path));
 }
 
 void z9ktool::showAxis()
@@ -460,7 +461,7 @@ void z9ktool::updateImageRearLedMode()
     // The rear tab always shows the rear view. The magic picture covers the
     // same pixels as the zone's mask, so a later tint of it keeps the shape.
     if (rear_led_status[4] == 6)
-        rear_image = QImage(QStringLiteral(":/img/rear_rear_magic"));
+        rear_image = pictures::image(QStringLiteral(":/img/rear_rear_magic"));
     else
         recolor_nonzero(rear_image, zone_colour(rear_led_status, kUpdateGrey));
     rear_mask->setPixmap(QPixmap::fromImage(rear_image));
@@ -870,7 +871,7 @@ void z9ktool::RunFWUpdate()
     }
     if (checked) {
         dlg->prog_bar->hide();
-        dlg->dg_icon->setPixmap(QPixmap(QStringLiteral(":/img/update_finish_icon")));
+        dlg->dg_icon->setPixmap(pictures::pixmap(QStringLiteral(":/img/update_finish_icon")));
         dlg->close_btn->setEnabled(true);
         dlg->text_1->setText(QStringLiteral("固件升级已完成"));
         dlg->text_2->setText(QStringLiteral("当前版本V") + fw_version_str);
