@@ -56,7 +56,7 @@ void set_when_shown(QLabel *label, const QString &path)
 } // namespace pictures
 
 Backdrop::Backdrop(QWidget *parent, const QPoint &windowOffset)
-    : QWidget(parent), m_offset(windowOffset),
+    : QLabel(parent), m_offset(windowOffset),
       m_background(pictures::pixmap(QStringLiteral(":/img/background")))
 {
 }

@@ -9,10 +9,8 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QLabel>
 #include <QPixmap>
-#include <QWidget>
-
-class QLabel;
 
 namespace pictures
 {
@@ -28,8 +26,9 @@ void set_when_shown(QLabel *label, const QString &path);
 } // namespace pictures
 
 // Paints the part of the window's background that lies under it, placed at
-// windowOffset within the window (pages of the stack sit at x 180).
-class Backdrop : public QWidget
+// windowOffset within the window (pages of the stack sit at x 180). A label
+// like the picture it stands for, but without pixels of its own.
+class Backdrop : public QLabel
 {
 public:
     Backdrop(QWidget *parent, const QPoint &windowOffset);
