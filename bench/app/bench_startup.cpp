@@ -10,6 +10,7 @@
 // Aims: start-up at most 1.5 x the floor, idle memory at most the floor + 15 MB,
 // an animation frame at most 2 ms (its rhythm is 40 ms), a click under 16 ms.
 // Uses the platform the environment names (offscreen when there is no display).
+// BENCH_STEPS=1 prints each animation step of the children on stderr.
 #include "kivomouse.h"
 #include "startup.h"
 #include "startup_probe.h"
@@ -91,6 +92,8 @@ void stepAnimation(z9ktool &w, QVector<double> &frames, QVector<double> &lastSte
     for (int guard = 0; guard < 20 && mouse_status != after_status; ++guard) {
         const double ms = msToRepaint(&w, [&w] { w.onTimeout(); });
         (mouse_status == after_status ? lastSteps : frames) << ms;
+        if (qEnvironmentVariableIsSet("BENCH_STEPS"))
+            std::fprintf(stderr, "step %s %.2f ms\n", qPrintable(w.picture_path), ms);
     }
     if (mouse_status == after_status) w.onTimeout(); // a view already reached: shown
 }

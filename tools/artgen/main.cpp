@@ -110,9 +110,9 @@ int main(int argc, char **argv)
             Rendered r = renderMouse(cam, kW, kH, true);
             QString n = viewName[v];
             save(dir, n, r.picture, false, true);
-            if (v != ViewRear) save(dir, n + "_wheel", r.frontMask, false, false);
+            if (v != ViewRear) save(dir, n + "_wheel", exactIndexed(r.frontMask), false, false);
             if (v != ViewTop) {
-                save(dir, n + "_rear", r.rearMask, false, false);
+                save(dir, n + "_rear", exactIndexed(r.rearMask), false, false);
                 save(dir, n + "_rear_magic", r.rearMagic, false, true);
             }
         });

@@ -1,5 +1,7 @@
 #include "quantize.h"
 
+#include <QVector>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -154,6 +156,28 @@ QImage quantize(const QImage &src)
             }
         }
     }
+    return out;
+}
+
+QImage exactIndexed(const QImage &argb)
+{
+    const QImage src = argb.convertToFormat(QImage::Format_ARGB32);
+    QVector<QRgb> table;
+    QImage out(src.size(), QImage::Format_Indexed8);
+    for (int y = 0; y < src.height(); ++y) {
+        const QRgb *in = reinterpret_cast<const QRgb *>(src.constScanLine(y));
+        uchar *o = out.scanLine(y);
+        for (int x = 0; x < src.width(); ++x) {
+            int i = table.indexOf(in[x]);
+            if (i < 0) {
+                if (table.size() == 256) return argb;
+                i = table.size();
+                table.push_back(in[x]);
+            }
+            o[x] = uchar(i);
+        }
+    }
+    out.setColorTable(table);
     return out;
 }
 
