@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QSharedMemory>
+#include <QStandardPaths>
 #include <QThread>
 #include <cstdio>
 
@@ -79,6 +80,12 @@ Outcome run_here(const Request &r)
 {
     unsigned long error = 0;
     if (!bind_velqa(&error)) return line(Failed, "cannot load the device library (velqa)");
+    // The window tidies and looks for downloads in its working folder: for
+    // kivoctl that is the folder a login start of the program uses, never the
+    // folder the user happens to be in (every file named on the command line
+    // has been read already, the firmware image's path made absolute).
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (QDir().mkpath(data)) QDir::setCurrent(data);
     Outcome o;
     {
         z9ktool window;
@@ -97,6 +104,8 @@ int main(int argc, char **argv)
     qInstallMessageHandler(quiet_messages);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    // The program's folders (presets of an installed copy, downloads), not ones of its own.
+    QCoreApplication::setApplicationName(QStringLiteral("kivomouse"));
 
     Request request;
     const QString bad = parse_arguments(app.arguments().mid(1), QDir::currentPath(), &request);

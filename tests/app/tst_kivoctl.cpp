@@ -16,6 +16,7 @@
 #include "micro_widget.h"
 #include "pointer_widget.h"
 #include "report_widget.h"
+#include "update_dialog.h"
 #include "z9ktool.h"
 
 #include <QButtonGroup>
@@ -121,6 +122,7 @@ private slots:
 private:
     QTemporaryDir m_tmp; // TMPDIR of everything started here: marker and socket
     QTemporaryDir m_presets;
+    QString m_kivoctl, m_kivomouse;
     std::unique_ptr<z9ktool> w;
 
     void openWindow();
@@ -140,6 +142,12 @@ void Kivoctl::initTestCase()
     // no other test's program is taken for ours.
     qputenv("TMPDIR", m_tmp.path().toLocal8Bit());
     QVERIFY(bindVirtualMouse());
+    // Copies of the programs, so that the presets beside them are this test's own.
+    QVERIFY(QDir(m_tmp.path()).mkpath(QStringLiteral("bin")));
+    m_kivoctl = m_tmp.filePath(QStringLiteral("bin/kivoctl"));
+    m_kivomouse = m_tmp.filePath(QStringLiteral("bin/kivomouse"));
+    QVERIFY(QFile::copy(QStringLiteral(KIVOCTL_EXECUTABLE), m_kivoctl));
+    QVERIFY(QFile::copy(QStringLiteral(KIVO_EXECUTABLE), m_kivomouse));
 }
 
 void Kivoctl::init()
@@ -216,6 +224,8 @@ QProcessEnvironment Kivoctl::env(const QString &state) const
 {
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
     e.insert(QStringLiteral("TMPDIR"), m_tmp.path());
+    e.insert(QStringLiteral("XDG_DATA_HOME"), m_tmp.filePath(QStringLiteral("data")));
+    e.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp.filePath(QStringLiteral("config")));
     e.insert(QStringLiteral("VELQA_LIBRARY"), QStringLiteral(VMOUSE_LIBRARY));
     e.insert(QStringLiteral("VMOUSE_STATE"), state);
     e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -228,7 +238,7 @@ Run Kivoctl::kivoctl(const QStringList &args, const QString &state, const QStrin
     QProcess p;
     p.setProcessEnvironment(env(state));
     p.setWorkingDirectory(cwd.isEmpty() ? m_tmp.path() : cwd);
-    p.start(QStringLiteral(KIVOCTL_EXECUTABLE), args);
+    p.start(m_kivoctl, args);
     Run r;
     if (!p.waitForFinished(60000)) {
         p.kill();
@@ -638,7 +648,7 @@ void Kivoctl::busyAndNoMouse()
     e.insert(QStringLiteral("VELQA_LIBRARY"), m_tmp.filePath(QStringLiteral("nothing.so")));
     QProcess p;
     p.setProcessEnvironment(e);
-    p.start(QStringLiteral(KIVOCTL_EXECUTABLE), {"show"});
+    p.start(m_kivoctl, {"show"});
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 1); // no device library at all
 
@@ -684,7 +694,7 @@ void Kivoctl::runningWindowCarriesTheRequestOut()
 
     QProcess p;
     p.setProcessEnvironment(env(QString()));
-    p.start(QStringLiteral(KIVOCTL_EXECUTABLE), {"set", "rate=500"});
+    p.start(m_kivoctl, {"set", "rate=500"});
     QVERIFY(p.waitForStarted());
     // The window answers from its event loop, which the wait below keeps running.
     QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 30000);
@@ -695,17 +705,32 @@ void Kivoctl::runningWindowCarriesTheRequestOut()
     QVERIFY(traceHex().at(0).startsWith(QLatin1String("4dc302")));
 
     // show over the socket reads this process's mouse.
-    p.start(QStringLiteral(KIVOCTL_EXECUTABLE), {"show"});
+    p.start(m_kivoctl, {"show"});
     QVERIFY(p.waitForStarted());
     QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 30000);
     QCOMPARE(p.exitCode(), 0);
     QVERIFY(p.readAllStandardOutput().contains("rate       500\n"));
 
+    // A flash runs through the window's firmware dialog.
+    const QString image = m_tmp.filePath(QStringLiteral("socket-fw.bin"));
+    QCOMPARE(QProcess::execute(QStringLiteral(MKFWIMAGE),
+                               {"--version", "1.2.4", "--body-size", "2000", "-o", image}),
+             0);
+    vmouse_trace_clear();
+    p.start(m_kivoctl, {"flash", image});
+    QVERIFY(p.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(p.readAllStandardOutput(), QByteArray("firmware 1.2.4\n"));
+    QVERIFY(traceHex().filter(QRegularExpression("^57d3")).size() > 30);
+    QVERIFY(!w->update_confirm->isHidden());
+    QVERIFY(w->update_confirm->close_btn->isEnabled());
+
     // Without a mouse the window says so.
     vmouse_plug(0);
     w->device_removal(QString::fromLatin1(dev_path));
     QVERIFY(!device_attached);
-    p.start(QStringLiteral(KIVOCTL_EXECUTABLE), {"set", "rate=250"});
+    p.start(m_kivoctl, {"set", "rate=250"});
     QVERIFY(p.waitForStarted());
     QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 30000);
     QCOMPARE(p.exitCode(), 3);
@@ -719,7 +744,7 @@ void Kivoctl::runningProgramTakesRequestsOverItsSocket()
     QProcess program;
     program.setProcessEnvironment(env(state));
     program.setWorkingDirectory(m_tmp.path());
-    program.start(QStringLiteral(KIVO_EXECUTABLE), QStringList());
+    program.start(m_kivomouse, QStringList());
     QVERIFY(program.waitForStarted());
     const QString socket = QDir(m_tmp.path()).filePath(server_name());
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
@@ -730,10 +755,28 @@ void Kivoctl::runningProgramTakesRequestsOverItsSocket()
     r = kivoctl({"show"}, state);
     QVERIFY(r.out.contains("rate       500\n"));
 
+    // A backup, a factory reset and the restore, all carried out by the program.
+    QCOMPARE(kivoctl({"set", "dpi=50,100,150,200,7200", "front=breath,#0087ff,speed=2",
+                      "button4=combo:redo", "button7=keys:shift+tab"},
+                     state)
+                 .code,
+             0);
+    const Run backup = kivoctl({"show", "--json"}, state);
+    QCOMPARE(backup.code, 0);
+    QFile f(m_tmp.filePath(QStringLiteral("running-backup.json")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(backup.out);
+    f.close();
+    const QByteArray before = readFile(state);
+    QCOMPARE(kivoctl({"reset"}, state).code, 0);
+    QVERIFY(readFile(state) != before);
+    QCOMPARE(kivoctl({"restore", f.fileName()}, state).code, 0);
+    QCOMPARE(readFile(state).toHex(), before.toHex());
+
     // The program holds the marker: a second window refuses as usual.
     QProcess second;
     second.setProcessEnvironment(env(state));
-    second.start(QStringLiteral(KIVO_EXECUTABLE), QStringList());
+    second.start(m_kivomouse, QStringList());
     QVERIFY(second.waitForFinished(30000));
     QCOMPARE(second.exitCode(), 0);
     QVERIFY(second.readAllStandardError().contains("Kivo游戏鼠标客户端已运行!"));

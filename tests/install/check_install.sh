@@ -81,7 +81,7 @@ grep -q "Kivo游戏鼠标" "$work/own.log.windows" || fail "no window on the ins
 # library installed beside it, with no mouse here, it says so with exit code 3.
 ctl() {
     mkdir -p "$work/tmp"
-    env TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config" VMOUSE_STATE= "$@"
+    env TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" VMOUSE_STATE= "$@"
 }
 out=$(ctl VELQA_LIBRARY="$vmouse" "$prefix/bin/kivoctl" show 2>&1) ||
     fail "installed kivoctl show on the virtual mouse: $out"
