@@ -14,6 +14,8 @@
 #include "kivoctl_server.h"
 #include "led_widget.h"
 #include "micro_widget.h"
+#include "mkey_edit.h"
+#include "keycapture.h"
 #include "pointer_widget.h"
 #include "report_widget.h"
 #include "update_dialog.h"
@@ -21,6 +23,7 @@
 
 #include <QButtonGroup>
 #include <QJsonArray>
+#include <QLineEdit>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -92,6 +95,13 @@ QByteArray readMemory()
     for (int id = 2; id <= 7; ++id)
         read({0xB0, id}, 4, 4);
     return out;
+}
+
+// A key event as the X server delivers it: X key code (evdev + 8), Num Lock on.
+void sendKey(QWidget *to, QEvent::Type type, quint32 keycode)
+{
+    QKeyEvent ev(type, Qt::Key_unknown, Qt::NoModifier, keycode, 0, 0x10, QString());
+    QApplication::sendEvent(to, &ev);
 }
 
 struct Run {
@@ -255,6 +265,10 @@ Run Kivoctl::kivoctl(const QStringList &args, const QString &state, const QStrin
 
 void Kivoctl::setSendsWhatClicksSend()
 {
+    QFile macro(m_tmp.filePath(QStringLiteral("keys.macro")));
+    QVERIFY(macro.open(QIODevice::WriteOnly));
+    macro.write("down ctrl\ndown c\nup c\nup ctrl\n");
+    macro.close();
     struct Case {
         QStringList args;
         std::function<void()> clicks;
@@ -340,6 +354,42 @@ void Kivoctl::setSendsWhatClicksSend()
              openPage(2);
              click(w->btnpage->m_top_button5);
              click(w->btnpage->func_area->volmute);
+         },
+         0},
+        {{"set", "button7=keys:ctrl+alt+c"},
+         [this] {
+             openPage(2);
+             click(w->btnpage->sideViewButton);
+             QTRY_VERIFY(!w->animation_timer->isActive());
+             click(w->btnpage->m_side_button3);
+             click(w->btnpage->nav_combo);
+             mkey_Edit *editor = w->btnpage->combo_area->mkey_editor;
+             click(editor->mkey_line);
+             QVERIFY(editor->key_hook->isCapturing());
+             for (quint32 code : {37u, 64u, 54u}) // Control_L, Alt_L, c
+                 sendKey(editor->mkey_line, QEvent::KeyPress, code);
+             for (quint32 code : {54u, 64u, 37u})
+                 sendKey(editor->mkey_line, QEvent::KeyRelease, code);
+             click(editor->save_btn);
+         },
+         0},
+        {{"set", "button6=macro:keys.macro"},
+         [this] {
+             openPage(2);
+             click(w->btnpage->m_top_button5);
+             click(w->btnpage->nav_micro);
+             micro_Widget *rec = w->btnpage->micro_area;
+             click(rec->record_btn);
+             QVERIFY(rec->recording);
+             QWidget *focus = QApplication::focusWidget();
+             QVERIFY(focus);
+             sendKey(focus, QEvent::KeyPress, 37);
+             sendKey(focus, QEvent::KeyPress, 54);
+             sendKey(focus, QEvent::KeyRelease, 54);
+             sendKey(focus, QEvent::KeyRelease, 37);
+             click(rec->record_btn);
+             QVERIFY(!rec->recording);
+             click(rec->save_micro);
          },
          0},
         {{"set", "button4=left-click"},
