@@ -313,7 +313,8 @@ bool int_field(const QJsonObject &o, const char *key, int *v)
     const QJsonValue j = o.value(QLatin1String(key));
     if (!j.isDouble()) return false;
     const double d = j.toDouble();
-    if (d != double(qint64(d)) || d < -1e9 || d > 1e9) return false;
+    // Range first: converting a huge double to an integer is undefined.
+    if (!(d >= -1e9 && d <= 1e9) || d != double(qint64(d))) return false;
     *v = int(d);
     return true;
 }

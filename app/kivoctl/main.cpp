@@ -24,8 +24,9 @@ namespace
 
 using namespace kivoctl;
 
-// How long a program that holds the marker may take to start answering.
-const int kStartupWaitMs = 5000;
+// How long a program that holds the marker may take to start answering: its
+// first reads of a silent mouse run the retry rule (seconds).
+const int kStartupWaitMs = 15000;
 
 void quiet_messages(QtMsgType type, const QMessageLogContext &, const QString &msg)
 {
