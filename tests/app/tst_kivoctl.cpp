@@ -642,6 +642,7 @@ void Kivoctl::damagedBackupsAreRefused()
         {QByteArray(), "not a backup"},
         {QByteArray(good).replace("\"rate\": 500", "\"rate\": 501"), "rate"},
         {QByteArray(good).replace("\"rate\": 500", "\"rate\": \"500\""), "rate"},
+        {QByteArray(good).replace("\"rate\": 500", "\"rate\": 1e300"), "rate"},
         {QByteArray(good).replace("800,", "810,"), "level 1"},
         {QByteArray(good).replace("\"effect\": \"on\"", "\"effect\": \"run\""),
          "front: effect run"},
