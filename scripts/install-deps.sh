@@ -4,6 +4,7 @@
 set -euo pipefail
 
 pkgs=(
+  clang libclang-rt-dev  # the sanitized build and the fuzzers (ASan, UBSan, libFuzzer runtimes)
   cmake g++ make pkg-config
   qtbase5-dev libqt5svg5 libquazip1-qt5-dev libudev-dev
   mingw-w64 wine64
