@@ -24,6 +24,9 @@ cmake --build build-asan -j"$jobs"
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0
+# The chaos soak walks the same seeded actions as in build/, so that every
+# control it must reach is reached here too.
+export KIVO_CHAOS_ACTIONS=3000
 # Not run twice: the cross-compiled velqa.dll under wine (mingw's own build, no
 # code of this folder) and the install test (cmake --install and the desktop
 # files; the program it starts already runs sanitized in tst_startup).
