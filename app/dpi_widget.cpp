@@ -18,7 +18,9 @@ const int kValueY[5] = {37, 94, 150, 37, 94}; // where a moved value label sits
 const QString kNormalStyle = QStringLiteral("font-size:12px;color:rgba(255,255,255,0.7)");
 const QString kHighlightStyle = QStringLiteral("font-size:12px;color:#00e39b");
 
-QRect handle_rect(const QSlider *s)
+} // namespace
+
+QRect slider_handle_rect(const QSlider *s)
 {
     QStyleOptionSlider opt;
     opt.initFrom(s);
@@ -35,7 +37,6 @@ QRect handle_rect(const QSlider *s)
     opt.tickInterval = s->tickInterval();
     return s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s);
 }
-} // namespace
 
 dpi_Widget::dpi_Widget(QWidget *parent) : QWidget(parent)
 {
@@ -144,7 +145,7 @@ bool dpi_Widget::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonDblClick: {
         // A press beside the handle would page or jump the value.
         auto *me = static_cast<QMouseEvent *>(event);
-        return me->button() != Qt::LeftButton || !handle_rect(s).contains(me->pos());
+        return me->button() != Qt::LeftButton || !slider_handle_rect(s).contains(me->pos());
     }
     default:
         return QWidget::eventFilter(watched, event);

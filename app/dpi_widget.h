@@ -10,6 +10,10 @@ class QLabel;
 class QPushButton;
 class QSlider;
 
+// Where the handle of a level slider is drawn: a press elsewhere on the groove
+// does not move it.
+QRect slider_handle_rect(const QSlider *s);
+
 class dpi_Widget : public QWidget
 {
     Q_OBJECT

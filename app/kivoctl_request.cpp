@@ -177,12 +177,12 @@ QString parse_zone(int zone, const QString &value, ZoneRequest *z)
     return check_zone_combination(key, *z);
 }
 
-QString parse_keys(const QString &key, const QString &spec, ButtonRequest *b)
+QString parse_keys(const QString &key, const QString &names, ButtonRequest *b)
 {
-    if (spec.isEmpty()) return QStringLiteral("%1: keys: names no key").arg(key);
+    if (names.isEmpty()) return QStringLiteral("%1: keys: names no key").arg(key);
     quint8 modifiers = 0;
     int usage = 0;
-    for (const QString &name : spec.split(QLatin1Char('+'))) {
+    for (const QString &name : names.split(QLatin1Char('+'))) {
         const int u = key_usage(name);
         if (u < 0) return QStringLiteral("%1: %2 is not a key name").arg(key, name);
         if (u >= 0xe0 && u <= 0xe7) {

@@ -43,19 +43,6 @@ using namespace kivoctl;
 namespace
 {
 
-QRect handleRect(const QSlider *s)
-{
-    QStyleOptionSlider opt;
-    opt.initFrom(s);
-    opt.subControls = QStyle::SC_All;
-    opt.orientation = s->orientation();
-    opt.minimum = s->minimum();
-    opt.maximum = s->maximum();
-    opt.sliderPosition = s->sliderPosition();
-    opt.sliderValue = s->value();
-    return s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s);
-}
-
 QStringList traceHex()
 {
     QStringList out;
@@ -204,7 +191,7 @@ void Kivoctl::openPage(int nav)
 bool Kivoctl::drag(QSlider *s, int target)
 {
     QWindow *win = w->windowHandle();
-    QPoint at = handleRect(s).center();
+    QPoint at = slider_handle_rect(s).center();
     QTest::mousePress(win, Qt::LeftButton, {}, inWindow(s, at));
     if (!s->isSliderDown()) return false;
     bool found = s->value() == target;
@@ -296,7 +283,7 @@ void Kivoctl::setSendsWhatClicksSend()
              click(w->pointerpage->nav_dpi);
              QSlider *s = w->pointerpage->dpi_area->dpi_level3;
              QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {},
-                               inWindow(s, handleRect(s).center()));
+                               inWindow(s, slider_handle_rect(s).center()));
          },
          0},
         {{"set", "dpi=400,800,1600,3200,6400", "dpi-active=2"},

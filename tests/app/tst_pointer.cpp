@@ -21,19 +21,6 @@ namespace
 {
 const QString kHighlighted = QStringLiteral("font-size:12px;color:#00e39b");
 
-QRect handleRect(const QSlider *s)
-{
-    QStyleOptionSlider opt;
-    opt.initFrom(s);
-    opt.subControls = QStyle::SC_All;
-    opt.orientation = s->orientation();
-    opt.minimum = s->minimum();
-    opt.maximum = s->maximum();
-    opt.sliderPosition = s->sliderPosition();
-    opt.sliderValue = s->value();
-    return s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s);
-}
-
 // The control-channel frames written since the trace was last cleared (frame
 // byte k at index k, the report id left off).
 QVector<QByteArray> controlFrames()
@@ -122,7 +109,7 @@ void Pointer::openDpiTab()
 bool Pointer::moveUntil(QSlider *s, int target, QPoint *at)
 {
     bool found = s->value() == target;
-    QPoint p = handleRect(s).center();
+    QPoint p = slider_handle_rect(s).center();
     for (int x = -10; x < s->width() + 10 && !found; ++x) {
         p = QPoint(x, s->height() / 2);
         QTest::mouseMove(w->windowHandle(), inWindow(s, p));
@@ -135,7 +122,7 @@ bool Pointer::moveUntil(QSlider *s, int target, QPoint *at)
 bool Pointer::drag(QSlider *s, int target)
 {
     QWindow *win = w->windowHandle();
-    QPoint at = handleRect(s).center();
+    QPoint at = slider_handle_rect(s).center();
     QTest::mousePress(win, Qt::LeftButton, {}, inWindow(s, at));
     if (!s->isSliderDown()) return false;
     const bool found = moveUntil(s, target, &at);
@@ -170,7 +157,7 @@ void Pointer::pressAndDragSendTheLevels()
     for (int i = 9; i < 31; ++i)
         send_cmd[i] = quint8(i);
 
-    const QPoint handle = handleRect(s3).center();
+    const QPoint handle = slider_handle_rect(s3).center();
     QTest::mousePress(w->windowHandle(), Qt::LeftButton, {}, inWindow(s3, handle));
     QVERIFY(s3->isSliderDown());
     QVector<QByteArray> sent = controlFrames();
@@ -189,7 +176,7 @@ void Pointer::pressAndDragSendTheLevels()
     QCOMPARE(controlFrames().size(), 0);
     QCOMPARE(dpi()->value3->text(), QStringLiteral("1600"));
     QTest::mouseRelease(w->windowHandle(), Qt::LeftButton, {},
-                        inWindow(s3, handleRect(s3).center()));
+                        inWindow(s3, slider_handle_rect(s3).center()));
     sent = controlFrames();
     QCOMPARE(sent.size(), 1);
     expected[3] = 32;
@@ -239,7 +226,7 @@ void Pointer::onlyTheHandleMovesASlider()
     openDpiTab();
     QSlider *s = dpi()->dpi_level2;
     QCOMPARE(s->value(), 32);
-    const QRect handle = handleRect(s);
+    const QRect handle = slider_handle_rect(s);
 
     // Keys as the keyboard delivers them (X11 key codes of the arrows, page
     // keys, Home and End), sent to the slider even though it takes no focus.
