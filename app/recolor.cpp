@@ -3,13 +3,28 @@
 namespace
 {
 // Paints `colour` (opaque) on every pixel `lit` accepts and clears the others
-// when `clearOthers`. Masks are drawn as 32-bit ARGB; anything else is
-// converted once so the scan can read whole pixels.
+// when `clearOthers`. Palette images keep their format; anything else is
+// drawn as 32-bit ARGB, converted once so the scan can read whole pixels.
 template <typename Lit> void tint(QImage &img, QRgb colour, bool clearOthers, Lit lit)
 {
     if (img.isNull()) return;
-    if (img.format() != QImage::Format_ARGB32) img = img.convertToFormat(QImage::Format_ARGB32);
     const QRgb c = colour | 0xff000000u;
+    if (img.format() == QImage::Format_Indexed8) {
+        // A palette mask (the masks are stored so) is tinted in its colour
+        // table: a pixel reads as its entry, so the result is the same as
+        // pixel by pixel, for 256 entries instead of 234 000 pixels, and the
+        // image stays a quarter of the size. An index past the table reads
+        // as 0, as it would converted: not lit, and clear already.
+        QVector<QRgb> table = img.colorTable();
+        for (QRgb &entry : table)
+            if (lit(entry))
+                entry = c;
+            else if (clearOthers)
+                entry = 0;
+        img.setColorTable(table);
+        return;
+    }
+    if (img.format() != QImage::Format_ARGB32) img = img.convertToFormat(QImage::Format_ARGB32);
     const int w = img.width();
     for (int y = 0; y < img.height(); ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(img.scanLine(y));

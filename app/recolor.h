@@ -1,5 +1,6 @@
-// Tinting of the lighting-zone masks laid over the mouse picture. Both walk the
-// image by scan lines: a mask has 234 000 pixels and is redone on every view change.
+// Tinting of the lighting-zone masks laid over the mouse picture, redone on
+// every view change. A palette mask is tinted in its colour table; any other
+// image is walked by scan lines (a mask has 234 000 pixels).
 #ifndef RECOLOR_H
 #define RECOLOR_H
 
