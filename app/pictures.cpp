@@ -1,5 +1,7 @@
 #include "pictures.h"
 
+#include "rawpicture.h"
+
 #include <QEvent>
 #include <QLabel>
 #include <QPaintEvent>
@@ -10,6 +12,9 @@ namespace pictures
 
 QPixmap pixmap(const QString &path)
 {
+    // Built-in pixels are used where they lie: no decoding, no copy.
+    const QImage raw = rawpicture::image(path);
+    if (!raw.isNull()) return QPixmap::fromImage(raw);
     // Through the pixmap cache, like QPixmap(path): the same name is decoded once
     // while its pixmap is in use or cached.
     return QPixmap(path, "PNG");
