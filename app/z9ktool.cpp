@@ -201,7 +201,7 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
     // from the event loop, once start-up has read the mouse's firmware version:
     // a nearby server answers faster than that first read.
     scan_downloaded_programs();
-    QTimer::singleShot(0, this, &z9ktool::startUpdateThread);
+    QTimer::singleShot(0, this, &z9ktool::startFirstCheck);
 
     // 9. Shield over the navigation while the colour picker is open; lighting links.
     mask_side = new QPushButton(this);
@@ -592,8 +592,35 @@ namespace
 const int kAppVersion = APP_VERSION_MAJOR * 10000 + APP_VERSION_MINOR * 100 + APP_VERSION_REVISION;
 }
 
+void z9ktool::startFirstCheck()
+{
+    // Setting up the network (its plugins, the system bus) costs more than
+    // painting the window: a window being shown is painted first. Should no
+    // paint come (a window minimised at once), the check starts anyway.
+    if (isVisible() && !m_painted) {
+        m_checkAfterPaint = true;
+        QTimer::singleShot(2000, this, [this] {
+            if (m_checkAfterPaint) startUpdateThread();
+        });
+        return;
+    }
+    startUpdateThread();
+}
+
+void z9ktool::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    m_painted = true;
+    if (m_checkAfterPaint) {
+        m_checkAfterPaint = false;
+        // From the event loop, once this paint has gone to the screen.
+        QTimer::singleShot(0, this, &z9ktool::startUpdateThread);
+    }
+}
+
 void z9ktool::startUpdateThread()
 {
+    m_checkAfterPaint = false; // any check is the first one too
     if (m_updateThread && m_updateThread->isRunning()) {
         // Two checks at once would append to the same partial files. The
         // running one is stopped (what it has written stays and is resumed)

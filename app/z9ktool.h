@@ -124,9 +124,14 @@ public slots:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
 private:
+    // The first update check: after the first paint when the window is shown.
+    void startFirstCheck();
+    bool m_painted = false;
+    bool m_checkAfterPaint = false;
     // A flash that cannot start: the reason in the dialog, which can be closed.
     void fw_refused(const QString &why);
     void setPicture(const QString &path);
