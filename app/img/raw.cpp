@@ -1,13 +1,21 @@
-// The background's pixels (made at build time by tools/rawpicture) placed in
-// the program's read-only data, where rawpicture::image() finds them.
-#if defined(__ELF__) && defined(KIVO_RAW_BACKGROUND)
-asm(".section .rodata\n"
-    ".balign 16\n"
-    ".globl kivo_raw_background\n"
-    ".type kivo_raw_background, @object\n"
-    "kivo_raw_background:\n"
-    ".incbin \"" KIVO_RAW_BACKGROUND "\"\n"
-    ".globl kivo_raw_background_end\n"
-    "kivo_raw_background_end:\n"
-    ".previous\n");
+// The pixels of the pictures every start shows (made at build time by
+// tools/rawpicture) placed in the program's read-only data, where
+// rawpicture::image() finds them.
+#if defined(__ELF__)
+#define KIVO_RAW(name, file)                                                                       \
+    asm(".section .rodata\n"                                                                       \
+        ".balign 16\n"                                                                             \
+        ".globl kivo_raw_" #name "\n"                                                              \
+        ".type kivo_raw_" #name ", @object\n"                                                      \
+        "kivo_raw_" #name ":\n"                                                                    \
+        ".incbin \"" file "\"\n"                                                                   \
+        ".globl kivo_raw_" #name "_end\n"                                                          \
+        "kivo_raw_" #name "_end:\n"                                                                \
+        ".previous\n");
+#ifdef KIVO_RAW_background
+KIVO_RAW(background, KIVO_RAW_background)
+#endif
+#ifdef KIVO_RAW_axis
+KIVO_RAW(axis, KIVO_RAW_axis)
+#endif
 #endif
