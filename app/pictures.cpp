@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <QEvent>
+#include <QImageReader>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -73,6 +74,39 @@ QPixmap pixmap(const QString &path)
 QImage image(const QString &path)
 {
     return QImage(path, "PNG");
+}
+
+bool decode_frame(const QString &path, QImage *scratch, QImage *frame)
+{
+    QImageReader reader(path, "PNG"); // reads into *scratch's memory when it fits
+    if (!reader.read(scratch)) return false;
+    if (scratch->format() != QImage::Format_Indexed8) {
+        *frame = QPixmap::fromImage(*scratch).toImage();
+        return true;
+    }
+    // As the pixmap's conversion does: the colour table premultiplied (or
+    // made opaque), an index past it transparent (or opaque black).
+    const bool alpha = scratch->hasAlphaChannel();
+    const QImage::Format format =
+        alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    const QVector<QRgb> table = scratch->colorTable();
+    QRgb lut[256];
+    for (int i = 0; i < 256; ++i) {
+        if (i >= table.size())
+            lut[i] = alpha ? 0 : 0xff000000u;
+        else
+            lut[i] = alpha ? qPremultiply(table[i]) : (table[i] | 0xff000000u);
+    }
+    if (frame->size() != scratch->size() || frame->format() != format)
+        *frame = QImage(scratch->size(), format);
+    const int w = scratch->width();
+    for (int y = 0; y < scratch->height(); ++y) {
+        const uchar *src = scratch->constScanLine(y);
+        QRgb *dst = reinterpret_cast<QRgb *>(frame->scanLine(y));
+        for (int x = 0; x < w; ++x)
+            dst[x] = lut[src[x]];
+    }
+    return true;
 }
 
 QIcon icon(const QString &path)

@@ -19,6 +19,13 @@ QPixmap pixmap(const QString &path);
 QImage image(const QString &path);
 QIcon icon(const QString &path);
 
+// Decodes the picture at path into *frame as a pixmap of it would hold it
+// (32-bit, premultiplied when it has alpha), in the memory *scratch and *frame
+// already have when the sizes match: the frames of the view transitions, one
+// after the other, without fresh memory each. False (and *frame left) when
+// there is no such picture.
+bool decode_frame(const QString &path, QImage *scratch, QImage *frame);
+
 // Gives label the picture at path when the label is first shown, unless it has
 // been given a picture by then.
 void set_when_shown(QLabel *label, const QString &path);

@@ -345,6 +345,9 @@ void z9ktool::anim_start(int, bool)
 {
     const FrameFolder *f = frame_folder(mouse_status, after_status);
     animation_no = (f && mouse_status == f->second) ? 15 : 0;
+    // The first frame is decoded now, in the timer's first 40 ms: its memory
+    // is new then, which makes it slower to decode than the frames after it.
+    if (f) loadFrame(framePath(f, after_status == f->first ? animation_no - 1 : animation_no + 1));
     animation_timer->start();
 }
 
@@ -365,7 +368,7 @@ void z9ktool::onTimeout()
     animation_no += towardsFirst ? -1 : 1;
     if (animation_no >= 1 && animation_no <= 14) {
         if (animation_no == 1 || animation_no == 14) maskHide();
-        setPicture(QStringLiteral(":/img/%1/%2").arg(QLatin1String(f->name)).arg(animation_no));
+        setFrame(framePath(f, animation_no));
     }
     if (animation_no <= 0 || animation_no >= 15) {
         const int target = after_status;
@@ -404,6 +407,35 @@ void z9ktool::setPicture(const QString &path)
 {
     picture_path = path;
     mouselabel->setPixmap(pictures::pixmap(path));
+}
+
+QString z9ktool::framePath(const FrameFolder *f, int no)
+{
+    return QStringLiteral(":/img/%1/%2").arg(QLatin1String(f->name)).arg(no);
+}
+
+bool z9ktool::loadFrame(const QString &path)
+{
+    if (m_framePath == path) return true;
+    m_framePath.clear();
+    if (!pictures::decode_frame(path, &m_frameScratch, &m_frame)) return false;
+    m_framePath = path;
+    return true;
+}
+
+void z9ktool::setFrame(const QString &path)
+{
+    // Frames stay out of the pixmap cache and are decoded into the memory of
+    // the one before: in fresh memory, which the system hands over page by
+    // page, a first transition's frames took several times their decoding,
+    // and the cache kept some 10 MB of them. The label lets go of the last
+    // frame first, so that its pixels are written in place, not copied.
+    picture_path = path;
+    if (m_framePath != path) mouselabel->clear();
+    if (loadFrame(path))
+        mouselabel->setPixmap(QPixmap::fromImage(m_frame));
+    else
+        mouselabel->clear();
 }
 
 void z9ktool::showAxis()

@@ -4,6 +4,7 @@
 #ifndef Z9KTOOL_H
 #define Z9KTOOL_H
 
+#include <QImage>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -131,10 +132,15 @@ private:
     // The first update check: after the first paint when the window is shown.
     void startFirstCheck();
     bool m_painted = false;
+    QImage m_frameScratch, m_frame; // the memory the transition frames reuse
+    QString m_framePath;            // the frame m_frame holds
     bool m_checkAfterPaint = false;
     // A flash that cannot start: the reason in the dialog, which can be closed.
     void fw_refused(const QString &why);
     void setPicture(const QString &path);
+    void setFrame(const QString &path);  // one step of a view transition
+    bool loadFrame(const QString &path); // into m_frame, unless it holds it
+    static QString framePath(const FrameFolder *f, int no);
     void showView(int view);
     void hideForRemoval();
     Navbtn *navButton(int id) const;

@@ -1,5 +1,6 @@
 // The cheaper forms of the pictures paint what the PNGs hold: the built-in
-// pixels of the background and the first view, and the zone masks tinted in their colour table.
+// pixels of the background and the first view, the transition frames, and the zone masks tinted in
+// their colour table.
 #include "pictures.h"
 #include "rawpicture.h"
 #include "recolor.h"
@@ -12,6 +13,7 @@ class Pictures : public QObject
 private slots:
     void builtInPixelsAreThePngs();
     void paletteTintPaintsAsThePixelTint();
+    void framesDecodeAsTheirPixmaps();
 };
 
 void Pictures::builtInPixelsAreThePngs()
@@ -56,6 +58,21 @@ void Pictures::paletteTintPaintsAsThePixelTint()
                      pixels.convertToFormat(QImage::Format_ARGB32_Premultiplied));
         }
     }
+}
+
+void Pictures::framesDecodeAsTheirPixmaps()
+{
+    QImage scratch, frame;
+    // One after the other into the same memory, as a transition runs; the
+    // last is not a palette picture.
+    for (const char *n : {":/img/t_a/14", ":/img/s_r/1", ":/img/t_a/3", ":/img/sys_config"}) {
+        const QString name = QString::fromLatin1(n);
+        QVERIFY(pictures::decode_frame(name, &scratch, &frame));
+        QCOMPARE(frame, QPixmap::fromImage(QImage(name, "PNG")).toImage());
+    }
+    const QImage kept = frame;
+    QVERIFY(!pictures::decode_frame(QStringLiteral(":/img/t_a/99"), &scratch, &frame));
+    QCOMPARE(frame, kept);
 }
 
 QTEST_MAIN(Pictures)
