@@ -102,15 +102,24 @@ bool bind_velqa(unsigned long *errorCode)
 
 bool claim_single_instance(QSharedMemory &marker)
 {
-    if (marker.attach()) {
-        // Where segments outlive their process (System V), a crashed copy
-        // leaves one behind with nobody attached: our detach, being the last,
-        // removes it. A running copy keeps it alive, so the second attach
-        // tells the two apart.
-        marker.detach();
-        if (marker.attach()) return false;
+    // System V keys come from the key file's inode. When the temporary folder
+    // was emptied while a killed copy's segment lived on, a new key file can
+    // get that inode back: attach finds no file, create then meets the old
+    // segment. Attaching once more (the file is there now) clears it.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (marker.attach()) {
+            // Where segments outlive their process (System V), a crashed copy
+            // leaves one behind with nobody attached: our detach, being the
+            // last, removes it. A running copy keeps it alive, so the second
+            // attach tells the two apart.
+            marker.detach();
+            if (marker.attach()) return false;
+        }
+        if (marker.create(1)) return true;
+        if (marker.error() != QSharedMemory::AlreadyExists) break;
     }
-    marker.create(1);
+    // No marker to be had (no temporary folder, no IPC): run rather than refuse.
+    qDebug() << "single instance marker:" << marker.errorString();
     return true;
 }
 

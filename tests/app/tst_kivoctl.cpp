@@ -664,7 +664,12 @@ void Kivoctl::busyAndNoMouse()
     // another kivoctl at work.
     QSharedMemory marker(QStringLiteral("VELQA_Z9K_Tool"));
     QVERIFY(claim_single_instance(marker));
+    QVERIFY(marker.isAttached());
     instance_marker = &marker;
+    // A failed comparison returns early: the later cases must not meet a dangling marker.
+    struct Forget {
+        ~Forget() { instance_marker = nullptr; }
+    } forget;
     {
         const FlashMark flashing;
         const Run r = kivoctl({"set", "rate=500"}, QString());

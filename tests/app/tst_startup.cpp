@@ -5,8 +5,13 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSharedMemory>
+#include <QSystemSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <sys/stat.h>
 
 class Startup : public QObject
 {
@@ -19,6 +24,7 @@ private slots:
     void loadFailureCodes();
     void systemCodeIsTakenBeforeTheFileCheck();
     void secondCopyRefusedUntilTheFirstIsKilled();
+    void markerClaimedOverAKilledCopysSegment();
 
 private:
     QProcessEnvironment env(const QString &library) const;
@@ -165,6 +171,40 @@ void Startup::secondCopyRefusedUntilTheFirstIsKilled()
     startRunning(third);
     third.terminate();
     QVERIFY(third.waitForFinished(10000) || (third.kill(), third.waitForFinished(10000)));
+}
+
+void Startup::markerClaimedOverAKilledCopysSegment()
+{
+    // A killed copy's segment outlives its temporary folder; the next key file
+    // takes the freed inode back and with it the segment's key.
+    QTemporaryDir dir;
+    const QByteArray before = qgetenv("TMPDIR");
+    qputenv("TMPDIR", dir.path().toLocal8Bit());
+    QSharedMemory marker(QStringLiteral("VELQA_Z9K_Tool"));
+    const QByteArray keyFile = QFile::encodeName(marker.nativeKey());
+    // The marker's lock (same key) has a key file too: made now, it cannot take the inode.
+    QSystemSemaphore lock(QStringLiteral("VELQA_Z9K_Tool"), 1);
+    QVERIFY(lock.acquire() && lock.release());
+    QFile f(marker.nativeKey());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    struct stat st;
+    QCOMPARE(stat(keyFile.constData(), &st), 0);
+    const ino_t inode = st.st_ino;
+    const int stale = shmget(ftok(keyFile.constData(), 'Q'), 1, IPC_CREAT | IPC_EXCL | 0600);
+    QVERIFY(stale >= 0);
+    QVERIFY(f.remove());
+
+    const bool claimed = claim_single_instance(marker);
+    const bool reused = stat(keyFile.constData(), &st) == 0 && st.st_ino == inode;
+    shmctl(stale, IPC_RMID, nullptr); // gone already when claimed over
+    QVERIFY(claimed);
+    QVERIFY2(marker.isAttached(), qPrintable(marker.errorString()));
+    QSharedMemory second(QStringLiteral("VELQA_Z9K_Tool"));
+    QVERIFY(!claim_single_instance(second)); // and it does keep a second copy out
+    marker.detach();
+    qputenv("TMPDIR", before);
+    if (!reused) QSKIP("the file system gave the key file a new inode");
 }
 
 QTEST_GUILESS_MAIN(Startup)
