@@ -32,7 +32,7 @@ while [ $# -gt 0 ]; do
     *) targets+=("$1"); shift ;;
     esac
 done
-all=(fuzz_descriptor fuzz_broadcast fuzz_fwimage fuzz_manifest fuzz_names fuzz_statefile fuzz_replies)
+all=(fuzz_descriptor fuzz_broadcast fuzz_fwimage fuzz_manifest fuzz_names fuzz_statefile fuzz_replies fuzz_kivoctl)
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
