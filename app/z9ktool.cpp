@@ -75,6 +75,43 @@ QImage loadImage(const char *path)
     return path ? pictures::image(QString::fromUtf8(path)) : QImage();
 }
 
+// The part of img with any pixel that is not 0 (as a pixel reads: a palette
+// image through its colour table); empty when there is none.
+QRect litRect(const QImage &img)
+{
+    int left = img.width(), right = -1, top = img.height(), bottom = -1;
+    const bool palette = img.format() == QImage::Format_Indexed8;
+    const QImage argb = palette ? QImage() : img.convertToFormat(QImage::Format_ARGB32);
+    bool lit[256] = {};
+    if (palette) {
+        const QVector<QRgb> table = img.colorTable();
+        for (int i = 0; i < table.size() && i < 256; ++i)
+            lit[i] = table[i] != 0;
+    }
+    for (int y = 0; y < img.height(); ++y) {
+        if (palette) {
+            const uchar *line = img.constScanLine(y);
+            for (int x = 0; x < img.width(); ++x)
+                if (lit[line[x]]) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                    top = qMin(top, y);
+                    bottom = y;
+                }
+        } else {
+            const QRgb *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+            for (int x = 0; x < img.width(); ++x)
+                if (line[x] != 0) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                    top = qMin(top, y);
+                    bottom = y;
+                }
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 QLabel *pictureLabel(QWidget *parent, const QRect &r)
 {
     auto *l = new QLabel(parent);
@@ -397,8 +434,8 @@ void z9ktool::showView(int view)
         else
             recolor_nonzero(rear_image, c);
     }
-    wheel_mask->setPixmap(QPixmap::fromImage(wheel_image));
-    rear_mask->setPixmap(QPixmap::fromImage(rear_image));
+    setMask(wheel_mask, wheel_image);
+    setMask(rear_mask, rear_image);
     wheel_mask->setVisible(v.showWheel);
     rear_mask->setVisible(v.showRear);
 }
@@ -438,6 +475,24 @@ void z9ktool::setFrame(const QString &path)
         mouselabel->clear();
 }
 
+void z9ktool::setMask(QLabel *mask, const QImage &img)
+{
+    // A zone lights a few thousand of the picture's 234 000 pixels: the label
+    // holds and paints just the part with any, where the whole picture,
+    // centred over the mouse picture, would have put it.
+    const QRect lit = litRect(img);
+    if (lit.isEmpty()) {
+        mask->setGeometry(mouselabel->geometry());
+        mask->clear();
+        return;
+    }
+    const QRect area = mouselabel->geometry();
+    const QPoint origin(area.x() + (area.width() - img.width()) / 2,
+                        area.y() + (area.height() - img.height()) / 2);
+    mask->setGeometry(lit.translated(origin));
+    mask->setPixmap(QPixmap::fromImage(img.copy(lit)));
+}
+
 void z9ktool::showAxis()
 {
     showView(0);
@@ -471,11 +526,11 @@ void z9ktool::updateImageColor()
     if (ledpage->ledzone_switch->checkedId() == 1) {
         recolor_nonzero(wheel_image,
                         qRgb(front_led_status[8], front_led_status[9], front_led_status[10]));
-        wheel_mask->setPixmap(QPixmap::fromImage(wheel_image));
+        setMask(wheel_mask, wheel_image);
     } else {
         recolor_nonzero(rear_image,
                         qRgb(rear_led_status[8], rear_led_status[9], rear_led_status[10]));
-        rear_mask->setPixmap(QPixmap::fromImage(rear_image));
+        setMask(rear_mask, rear_image);
     }
 }
 
@@ -483,7 +538,7 @@ void z9ktool::updateImageFrontLedMode()
 {
     if (animation_timer->isActive()) return;
     recolor_nonzero(wheel_image, zone_colour(front_led_status, kUpdateGrey));
-    wheel_mask->setPixmap(QPixmap::fromImage(wheel_image));
+    setMask(wheel_mask, wheel_image);
     wheel_mask->show();
 }
 
@@ -496,7 +551,7 @@ void z9ktool::updateImageRearLedMode()
         rear_image = pictures::image(QStringLiteral(":/img/rear_rear_magic"));
     else
         recolor_nonzero(rear_image, zone_colour(rear_led_status, kUpdateGrey));
-    rear_mask->setPixmap(QPixmap::fromImage(rear_image));
+    setMask(rear_mask, rear_image);
     rear_mask->show();
 }
 

@@ -138,8 +138,9 @@ private:
     // A flash that cannot start: the reason in the dialog, which can be closed.
     void fw_refused(const QString &why);
     void setPicture(const QString &path);
-    void setFrame(const QString &path);  // one step of a view transition
-    bool loadFrame(const QString &path); // into m_frame, unless it holds it
+    void setFrame(const QString &path);            // one step of a view transition
+    void setMask(QLabel *mask, const QImage &img); // a zone's mask over the picture
+    bool loadFrame(const QString &path);           // into m_frame, unless it holds it
     static QString framePath(const FrameFolder *f, int no);
     void showView(int view);
     void hideForRemoval();
