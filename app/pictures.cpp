@@ -2,6 +2,7 @@
 
 #include "rawpicture.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include <QEvent>
@@ -9,6 +10,8 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 
 #if defined(__ELF__)
 // Weak: an executable built without the pixels (or a platform without them)
@@ -155,4 +158,79 @@ void Backdrop::paintEvent(QPaintEvent *event)
     QPainter p(this);
     const QRect r = event->rect();
     p.drawPixmap(r.topLeft(), m_background, r.translated(m_offset));
+}
+
+QRect FrameLabel::frameRect(const QSize &size) const
+{
+    if (size.isEmpty()) return QRect();
+    return QStyle::alignedRect(layoutDirection(),
+                               QStyle::visualAlignment(layoutDirection(), alignment()), size,
+                               contentsRect());
+}
+
+QRect FrameLabel::frameRect() const
+{
+    return m_frame.isNull() ? QRect() : frameRect(m_frame.size() / m_frame.devicePixelRatio());
+}
+
+void FrameLabel::setBackdrop(const QPixmap &backdrop, const QPoint &offset)
+{
+    m_backdrop = backdrop;
+    m_offset = offset;
+    m_composed = QImage();
+    // Everything under it is painted here: the window need not paint there first.
+    setAttribute(Qt::WA_OpaquePaintEvent, !backdrop.isNull());
+    update();
+}
+
+QImage FrameLabel::compose(const QImage &frame) const
+{
+    if (m_backdrop.isNull() || frame.isNull() || frame.devicePixelRatio() != 1) return QImage();
+    const QRect r = frameRect(frame.size());
+    QImage out(r.size(), QImage::Format_RGB32);
+    QPainter p(&out);
+    p.drawPixmap(QPoint(0, 0), m_backdrop, r.translated(m_offset));
+    p.drawImage(QPoint(0, 0), frame);
+    return out;
+}
+
+void FrameLabel::setFrame(const QPixmap &frame, const QImage &composed)
+{
+    const QRect dirty =
+        frameRect() |
+        (frame.isNull() ? QRect() : frameRect(frame.size() / frame.devicePixelRatio()));
+    m_frame = frame;
+    m_composed = composed;
+    if (!dirty.isEmpty()) update(dirty);
+}
+
+void FrameLabel::paintEvent(QPaintEvent *event)
+{
+    QPixmap pix = m_frame;
+    if (!pix.isNull() && !isEnabled()) {
+        QStyleOption opt;
+        opt.initFrom(this);
+        pix = style()->generatedIconPixmap(QIcon::Disabled, pix, &opt);
+    }
+    if (m_backdrop.isNull()) {
+        QLabel::paintEvent(event); // the frame and any text, as for any label
+        if (pix.isNull()) return;
+        QPainter p(this);
+        style()->drawItemPixmap(&p, contentsRect(), alignment(), pix);
+        return;
+    }
+    QPainter p(this);
+    const bool composed =
+        isEnabled() && !m_composed.isNull() && m_composed.size() == frameRect().size();
+    QRegion under = event->region();
+    if (composed) under -= frameRect();
+    for (const QRect &r : under)
+        p.drawPixmap(r.topLeft(), m_backdrop, r.translated(m_offset));
+    if (composed) {
+        p.drawImage(frameRect().topLeft(), m_composed);
+        // Painted once: a picture that stays (a view) is repainted as it is,
+        // rather than kept twice.
+        m_composed = QImage();
+    } else if (!pix.isNull())
+        style()->drawItemPixmap(&p, contentsRect(), alignment(), pix);
 }

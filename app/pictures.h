@@ -35,6 +35,38 @@ void set_when_shown(QLabel *label, const QString &path);
 // Paints the part of the window's background that lies under it, placed at
 // windowOffset within the window (pages of the stack sit at x 180). A label
 // like the picture it stands for, but without pixels of its own.
+// The mouse picture: a label whose picture changes 14 times in a transition.
+// It repaints only where the old or the new picture lies (600 x 390 of its
+// 920 x 390), and it paints the picture as a label given it would. Given
+// what lies under it (a backdrop), it paints that itself, and a picture
+// composed over it in advance is then one opaque copy.
+class FrameLabel : public QLabel
+{
+public:
+    explicit FrameLabel(QWidget *parent = nullptr) : QLabel(parent) {}
+    // The window's background, with the label at offset within the window.
+    void setBackdrop(const QPixmap &backdrop, const QPoint &offset);
+    // frame over the backdrop where the label puts it, as it would paint
+    // them; null without a backdrop.
+    QImage compose(const QImage &frame) const;
+    // composed: compose(frame), made earlier, for the next paint; or null to
+    // paint them as they are.
+    void setFrame(const QPixmap &frame, const QImage &composed = QImage());
+    QPixmap frame() const { return m_frame; }
+    // Where the picture lies within the label (empty without one).
+    QRect frameRect() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRect frameRect(const QSize &size) const;
+    QPixmap m_frame;
+    QImage m_composed;
+    QPixmap m_backdrop;
+    QPoint m_offset;
+};
+
 class Backdrop : public QLabel
 {
 public:

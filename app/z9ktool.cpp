@@ -44,8 +44,12 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cstring>
+
 namespace
 {
+
+const int PrefetchEvent = QEvent::User + 1;
 
 const z9ktool::FrameFolder kFolders[] = {
     {"t_a", 1, 0}, {"s_a", 2, 0}, {"s_t", 2, 1}, {"r_a", 3, 0}, {"r_t", 3, 1}, {"s_r", 2, 3},
@@ -83,38 +87,59 @@ QRect litRect(const QImage &img)
     const bool palette = img.format() == QImage::Format_Indexed8;
     const QImage argb = palette ? QImage() : img.convertToFormat(QImage::Format_ARGB32);
     bool lit[256] = {};
+    int unlit = -1; // a palette index that reads 0, skipped eight pixels at a time
     if (palette) {
         const QVector<QRgb> table = img.colorTable();
-        for (int i = 0; i < table.size() && i < 256; ++i)
-            lit[i] = table[i] != 0;
+        for (int i = 0; i < 256; ++i) {
+            lit[i] = i < table.size() && table[i] != 0;
+            // An index past the table reads as 0 too (a pixmap makes it clear).
+            if (!lit[i] && unlit < 0) unlit = i;
+        }
     }
+    quint64 unlitRun;
+    std::memset(&unlitRun, unlit < 0 ? 0 : unlit, sizeof unlitRun);
+    const int w = img.width();
     for (int y = 0; y < img.height(); ++y) {
+        int first = -1, last = -1;
         if (palette) {
             const uchar *line = img.constScanLine(y);
-            for (int x = 0; x < img.width(); ++x)
-                if (lit[line[x]]) {
-                    left = qMin(left, x);
-                    right = qMax(right, x);
-                    top = qMin(top, y);
-                    bottom = y;
+            int x = 0;
+            while (x < w) {
+                quint64 run;
+                if (unlit >= 0 && x + 8 <= w) {
+                    std::memcpy(&run, line + x, sizeof run);
+                    if (run == unlitRun) {
+                        x += 8;
+                        continue;
+                    }
                 }
+                if (lit[line[x]]) {
+                    if (first < 0) first = x;
+                    last = x;
+                }
+                ++x;
+            }
         } else {
             const QRgb *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
-            for (int x = 0; x < img.width(); ++x)
+            for (int x = 0; x < w; ++x)
                 if (line[x] != 0) {
-                    left = qMin(left, x);
-                    right = qMax(right, x);
-                    top = qMin(top, y);
-                    bottom = y;
+                    if (first < 0) first = x;
+                    last = x;
                 }
+        }
+        if (first >= 0) {
+            left = qMin(left, first);
+            right = qMax(right, last);
+            top = qMin(top, y);
+            bottom = y;
         }
     }
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-QLabel *pictureLabel(QWidget *parent, const QRect &r)
+template <class Label = QLabel> Label *pictureLabel(QWidget *parent, const QRect &r)
 {
-    auto *l = new QLabel(parent);
+    auto *l = new Label(parent);
     l->setGeometry(r);
     l->setAlignment(Qt::AlignCenter);
     l->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -187,7 +212,9 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
 
     // 5. The mouse picture, with the two zone masks above it.
     const QRect pictureRect(180, 20, 920, 390);
-    mouselabel = pictureLabel(this, pictureRect);
+    mouselabel = pictureLabel<FrameLabel>(this, pictureRect);
+    mouselabel->setBackdrop(pictures::pixmap(QStringLiteral(":/img/background")),
+                            pictureRect.topLeft());
     wheel_mask = pictureLabel(this, pictureRect);
     rear_mask = pictureLabel(this, pictureRect);
     wheel_mask->hide();
@@ -376,16 +403,15 @@ void z9ktool::page_changed(int index, bool checked)
         return; // settings: the picture keeps its view
     }
     animation_timer->start();
+    postPrefetch();
 }
 
 void z9ktool::anim_start(int, bool)
 {
     const FrameFolder *f = frame_folder(mouse_status, after_status);
     animation_no = (f && mouse_status == f->second) ? 15 : 0;
-    // The first frame is decoded now, in the timer's first 40 ms: its memory
-    // is new then, which makes it slower to decode than the frames after it.
-    if (f) loadFrame(framePath(f, after_status == f->first ? animation_no - 1 : animation_no + 1));
     animation_timer->start();
+    postPrefetch();
 }
 
 void z9ktool::onTimeout()
@@ -393,6 +419,7 @@ void z9ktool::onTimeout()
     if (mouse_status == after_status) {
         animation_timer->stop();
         showView(mouse_status);
+        releaseFrames();
         if (mouse_status == 1 || mouse_status == 2) btnpage->showButtons();
         return;
     }
@@ -406,36 +433,115 @@ void z9ktool::onTimeout()
     if (animation_no >= 1 && animation_no <= 14) {
         if (animation_no == 1 || animation_no == 14) maskHide();
         setFrame(framePath(f, animation_no));
+        postPrefetch();
     }
     if (animation_no <= 0 || animation_no >= 15) {
         const int target = after_status;
         showView(target);
         animation_timer->stop();
+        releaseFrames();
         mouse_status = target;
         if (target == 1 || target == 2) btnpage->showButtons();
     }
+}
+
+// Each step of a transition is a 40 ms gap in which the picture stands still;
+// the next step's picture is decoded in it, once this step has been painted
+// (the paint's request was posted before, at the same priority, so it is
+// handled first). The step itself then only shows what is ready.
+void z9ktool::postPrefetch()
+{
+    if (m_prefetchPosted) return;
+    m_prefetchPosted = true;
+    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(PrefetchEvent)),
+                                Qt::LowEventPriority);
+}
+
+// Some 4 MB the picture no longer needs once a view is shown; the next
+// transition decodes its first frame in the gap before its first step.
+void z9ktool::releaseFrames()
+{
+    for (FrameBuffer &b : m_frames)
+        b = FrameBuffer();
+    m_shownFrame = -1;
+    m_frameScratch = QImage();
+}
+
+void z9ktool::customEvent(QEvent *event)
+{
+    if (event->type() != QEvent::Type(PrefetchEvent)) return QWidget::customEvent(event);
+    m_prefetchPosted = false;
+    prefetch();
+}
+
+void z9ktool::prefetch()
+{
+    if (!animation_timer->isActive()) return;
+    const FrameFolder *f = frame_folder(mouse_status, after_status);
+    if (mouse_status == after_status || !f) return; // shown at once, without frames
+    const int next = animation_no + (after_status == f->first ? -1 : 1);
+    if (next >= 1 && next <= 14)
+        loadFrame(framePath(f, next));
+    else if (!preparedFor(m_preparedView, after_status))
+        m_preparedView = buildView(after_status);
+}
+
+z9ktool::ViewParts z9ktool::buildView(int view) const
+{
+    const ViewPictures &v = kViews[view];
+    ViewParts p;
+    p.view = view;
+    p.wheelColour = zone_colour(front_led_status, v.grey);
+    p.rearColour = zone_colour(rear_led_status, v.grey);
+    p.magic = rear_led_status[4] == 6;
+    p.base = pictures::pixmap(QString::fromUtf8(v.base));
+    p.composed = mouselabel->compose(p.base.toImage());
+    p.wheel = loadImage(v.wheel);
+    recolor_nonzero(p.wheel, p.wheelColour);
+    if (p.magic) {
+        p.rear = loadImage(v.magic);
+    } else {
+        p.rear = loadImage(v.rear);
+        if (view == 3)
+            recolor_white(p.rear, p.rearColour);
+        else
+            recolor_nonzero(p.rear, p.rearColour);
+    }
+    const QRect wheelLit = litRect(p.wheel), rearLit = litRect(p.rear);
+    p.wheelRect = maskRect(p.wheel, wheelLit);
+    p.rearRect = maskRect(p.rear, rearLit);
+    if (!wheelLit.isEmpty()) p.wheelPart = QPixmap::fromImage(p.wheel.copy(wheelLit));
+    if (!rearLit.isEmpty()) p.rearPart = QPixmap::fromImage(p.rear.copy(rearLit));
+    return p;
+}
+
+// Whether parts made earlier are the ones view would be made from now.
+bool z9ktool::preparedFor(const ViewParts &parts, int view) const
+{
+    if (parts.view != view) return false;
+    const ViewPictures &v = kViews[view];
+    return parts.wheelColour == zone_colour(front_led_status, v.grey) &&
+           parts.rearColour == zone_colour(rear_led_status, v.grey) &&
+           parts.magic == (rear_led_status[4] == 6);
 }
 
 void z9ktool::showView(int view)
 {
     if (view < 0 || view > 3) return;
     const ViewPictures &v = kViews[view];
-    setPicture(QString::fromUtf8(v.base));
-
-    wheel_image = loadImage(v.wheel);
-    recolor_nonzero(wheel_image, zone_colour(front_led_status, v.grey));
-    if (rear_led_status[4] == 6) {
-        rear_image = loadImage(v.magic);
-    } else {
-        rear_image = loadImage(v.rear);
-        const QRgb c = zone_colour(rear_led_status, v.grey);
-        if (view == 3)
-            recolor_white(rear_image, c);
-        else
-            recolor_nonzero(rear_image, c);
-    }
-    setMask(wheel_mask, wheel_image);
-    setMask(rear_mask, rear_image);
+    ViewParts p;
+    if (preparedFor(m_preparedView, view))
+        std::swap(p, m_preparedView);
+    else
+        p = buildView(view);
+    m_preparedView = ViewParts();
+    picture_path = QString::fromUtf8(v.base);
+    m_shownFrame = -1;
+    mouselabel->setFrame(p.base, p.composed);
+    wheel_image = p.wheel;
+    rear_image = p.rear;
+    placeMask(wheel_mask, p.wheelRect, p.wheelPart);
+    placeMask(rear_mask, p.rearRect, p.rearPart);
     wheel_mask->setVisible(v.showWheel);
     rear_mask->setVisible(v.showRear);
 }
@@ -443,7 +549,8 @@ void z9ktool::showView(int view)
 void z9ktool::setPicture(const QString &path)
 {
     picture_path = path;
-    mouselabel->setPixmap(pictures::pixmap(path));
+    m_shownFrame = -1;
+    mouselabel->setFrame(pictures::pixmap(path));
 }
 
 QString z9ktool::framePath(const FrameFolder *f, int no)
@@ -451,46 +558,61 @@ QString z9ktool::framePath(const FrameFolder *f, int no)
     return QStringLiteral(":/img/%1/%2").arg(QLatin1String(f->name)).arg(no);
 }
 
-bool z9ktool::loadFrame(const QString &path)
+int z9ktool::loadFrame(const QString &path)
 {
-    if (m_framePath == path) return true;
-    m_framePath.clear();
-    if (!pictures::decode_frame(path, &m_frameScratch, &m_frame)) return false;
-    m_framePath = path;
-    return true;
+    for (int i = 0; i < 2; ++i)
+        if (m_frames[i].path == path) return i;
+    // Never the buffer on screen: the picture keeps its pixels until replaced.
+    const int i = m_shownFrame == 0 ? 1 : 0;
+    m_frames[i].path.clear();
+    if (!pictures::decode_frame(path, &m_frameScratch, &m_frames[i].image)) return -1;
+    m_frames[i].composed = mouselabel->compose(m_frames[i].image);
+    m_frames[i].path = path;
+    return i;
 }
 
 void z9ktool::setFrame(const QString &path)
 {
     // Frames stay out of the pixmap cache and are decoded into the memory of
-    // the one before: in fresh memory, which the system hands over page by
-    // page, a first transition's frames took several times their decoding,
-    // and the cache kept some 10 MB of them. The label lets go of the last
-    // frame first, so that its pixels are written in place, not copied.
+    // the frame before last: in fresh memory, which the system hands over page
+    // by page, a first transition's frames took several times their decoding,
+    // and the cache kept some 10 MB of them.
     picture_path = path;
-    if (m_framePath != path) mouselabel->clear();
-    if (loadFrame(path))
-        mouselabel->setPixmap(QPixmap::fromImage(m_frame));
+    const int i = loadFrame(path);
+    m_shownFrame = i;
+    if (i < 0)
+        mouselabel->setFrame(QPixmap());
     else
-        mouselabel->clear();
+        mouselabel->setFrame(QPixmap::fromImage(m_frames[i].image), m_frames[i].composed);
+}
+
+// Where the lit part of a zone's mask goes: where the whole mask, centred over
+// the mouse picture, would have put it.
+QRect z9ktool::maskRect(const QImage &img, const QRect &lit) const
+{
+    if (lit.isEmpty()) return mouselabel->geometry();
+    const QRect area = mouselabel->geometry();
+    const QPoint origin(area.x() + (area.width() - img.width()) / 2,
+                        area.y() + (area.height() - img.height()) / 2);
+    return lit.translated(origin);
+}
+
+void z9ktool::placeMask(QLabel *mask, const QRect &r, const QPixmap &part)
+{
+    mask->setGeometry(r);
+    if (part.isNull())
+        mask->clear();
+    else
+        mask->setPixmap(part);
 }
 
 void z9ktool::setMask(QLabel *mask, const QImage &img)
 {
     // A zone lights a few thousand of the picture's 234 000 pixels: the label
-    // holds and paints just the part with any, where the whole picture,
-    // centred over the mouse picture, would have put it.
+    // holds and paints just the part with any.
     const QRect lit = litRect(img);
-    if (lit.isEmpty()) {
-        mask->setGeometry(mouselabel->geometry());
-        mask->clear();
-        return;
-    }
-    const QRect area = mouselabel->geometry();
-    const QPoint origin(area.x() + (area.width() - img.width()) / 2,
-                        area.y() + (area.height() - img.height()) / 2);
-    mask->setGeometry(lit.translated(origin));
-    mask->setPixmap(QPixmap::fromImage(img.copy(lit)));
+    placeMask(mask, maskRect(img, lit),
+              lit.isEmpty() ? QPixmap() : QPixmap::fromImage(img.copy(lit)));
 }
 
 void z9ktool::showAxis()

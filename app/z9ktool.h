@@ -5,6 +5,7 @@
 #define Z9KTOOL_H
 
 #include <QImage>
+#include <QPixmap>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -28,6 +29,7 @@ class Confirm_Dialog;
 class Update_Dialog;
 class Navbtn;
 class Update;
+class FrameLabel;
 
 class z9ktool : public QWidget
 {
@@ -37,7 +39,7 @@ public:
     ~z9ktool() override;
 
     SystemTray *system_tray;
-    QLabel *mouselabel;
+    FrameLabel *mouselabel;
     QLabel *wheel_mask;
     QLabel *rear_mask;
     disconnect_Widget *disconnectpage;
@@ -126,21 +128,51 @@ public slots:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void customEvent(QEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
 private:
     // The first update check: after the first paint when the window is shown.
     void startFirstCheck();
     bool m_painted = false;
-    QImage m_frameScratch, m_frame; // the memory the transition frames reuse
-    QString m_framePath;            // the frame m_frame holds
+    // The transition's frames: the one shown and the next, decoded in the
+    // gap between the two steps into the memory of the one before.
+    struct FrameBuffer {
+        QImage image;
+        QImage composed; // over the window's background, as the picture paints it
+        QString path;    // empty while it holds no frame
+    };
+    FrameBuffer m_frames[2];
+    int m_shownFrame = -1; // the buffer the picture shows, -1 for none
+    QImage m_frameScratch; // what the decoder reads into
+    // A view with its zones tinted and cropped, made ready before the
+    // transition's last step; used when what it was made from still holds.
+    struct ViewParts {
+        int view = -1;
+        QRgb wheelColour = 0, rearColour = 0;
+        bool magic = false;
+        QPixmap base;
+        QImage composed;             // base over the window's background
+        QImage wheel, rear;          // the whole tinted masks (kept for a re-tint)
+        QRect wheelRect, rearRect;   // where the masks' lit parts go
+        QPixmap wheelPart, rearPart; // those parts
+    };
+    ViewParts m_preparedView;
+    bool m_prefetchPosted = false;
+    ViewParts buildView(int view) const;
+    bool preparedFor(const ViewParts &parts, int view) const;
+    void postPrefetch();
+    void releaseFrames();
+    void prefetch(); // the transition's next step, ahead of its timer
     bool m_checkAfterPaint = false;
     // A flash that cannot start: the reason in the dialog, which can be closed.
     void fw_refused(const QString &why);
     void setPicture(const QString &path);
     void setFrame(const QString &path);            // one step of a view transition
     void setMask(QLabel *mask, const QImage &img); // a zone's mask over the picture
-    bool loadFrame(const QString &path);           // into m_frame, unless it holds it
+    void placeMask(QLabel *mask, const QRect &r, const QPixmap &part);
+    QRect maskRect(const QImage &img, const QRect &lit) const;
+    int loadFrame(const QString &path); // the buffer holding it, -1 when there is none
     static QString framePath(const FrameFolder *f, int no);
     void showView(int view);
     void hideForRemoval();

@@ -14,6 +14,7 @@ private slots:
     void builtInPixelsAreThePngs();
     void paletteTintPaintsAsThePixelTint();
     void framesDecodeAsTheirPixmaps();
+    void frameLabelPaintsAsALabel();
 };
 
 void Pictures::builtInPixelsAreThePngs()
@@ -73,6 +74,53 @@ void Pictures::framesDecodeAsTheirPixmaps()
     const QImage kept = frame;
     QVERIFY(!pictures::decode_frame(QStringLiteral(":/img/t_a/99"), &scratch, &frame));
     QCOMPARE(frame, kept);
+}
+
+// The mouse picture's label paints its frame where and as a label given it
+// would, over the window's background: without a backdrop, with one (painted
+// as it is or composed in advance), enabled or not, and again after a paint.
+void Pictures::frameLabelPaintsAsALabel()
+{
+    const QPixmap pic = QPixmap::fromImage(QImage(QStringLiteral(":/img/s_a/7"), "PNG"));
+    const QPixmap background = pictures::pixmap(QStringLiteral(":/img/background"));
+    QVERIFY(!pic.isNull() && pic.hasAlpha() && background.size() == QSize(1100, 750));
+    const QRect area(180, 20, 920, 390);
+    enum Mode { Plain, Backdrop, Composed };
+    for (bool enabled : {true, false}) {
+        for (Mode mode : {Plain, Backdrop, Composed}) {
+            const QByteArray what = QByteArray::number(mode) + (enabled ? " enabled" : " disabled");
+            QWidget window;
+            window.resize(background.size());
+            QPalette pal = window.palette();
+            pal.setBrush(QPalette::Window, background);
+            window.setPalette(pal);
+            window.setAutoFillBackground(true);
+            auto *plain = new QLabel(&window);
+            auto *frame = new FrameLabel(&window);
+            for (QLabel *l : {plain, static_cast<QLabel *>(frame)}) {
+                l->setGeometry(area);
+                l->setAlignment(Qt::AlignCenter);
+                l->setEnabled(enabled);
+            }
+            plain->setPixmap(pic);
+            if (mode != Plain) frame->setBackdrop(background, area.topLeft());
+            frame->setFrame(pic, mode == Composed ? frame->compose(pic.toImage()) : QImage());
+            QCOMPARE(frame->compose(pic.toImage()).isNull(), mode == Plain);
+            frame->hide();
+            const QImage asLabel = window.grab(area).toImage();
+            plain->hide();
+            frame->show();
+            QVERIFY2(window.grab(area).toImage() == asLabel, what);
+            QVERIFY2(window.grab(area).toImage() == asLabel, what + " again");
+            QCOMPARE(frame->frameRect(),
+                     QRect(QPoint((920 - pic.width()) / 2, (390 - pic.height()) / 2), pic.size()));
+            frame->setFrame(QPixmap()); // no picture: what lies under it shows
+            const QImage cleared = window.grab(area).toImage();
+            frame->hide();
+            QVERIFY2(cleared == window.grab(area).toImage(), what + " cleared");
+            QVERIFY(frame->frameRect().isEmpty());
+        }
+    }
 }
 
 QTEST_MAIN(Pictures)

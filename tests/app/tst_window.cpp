@@ -5,6 +5,7 @@
 #include "button_widget.h"
 #include "led_widget.h"
 #include "navbtn.h"
+#include "pictures.h"
 #include "z9ktool.h"
 
 #include <QButtonGroup>
@@ -32,6 +33,7 @@ private slots:
     void pageChangeTargets();
     void settingsKeepsTheView();
     void zonesAreTintedPerView();
+    void timedTransitionShowsEachFrameAndTheViewAsItIsNow();
     void navigationButtonLooks();
 
 private:
@@ -287,6 +289,52 @@ void Window::zonesAreTintedPerView()
     front_led_status[8] = 0x01;
     w.updateImageColor(); // front tab checked at start
     QCOMPARE(opaqueColours(wheel_image), QSet<QRgb>{qRgb(0x01, 0x22, 0x33)});
+}
+
+// The transition under its own timer, as a user sees it: each step's picture
+// is decoded in the gap before it, and the view at the end is made ready in
+// the last gap. A colour changed after that still shows.
+void Window::timedTransitionShowsEachFrameAndTheViewAsItIsNow()
+{
+    z9ktool w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    unsigned char front[32] = {0x4D, 0xA0, 0, 1, 1, 4, 8, 8, 0x11, 0x22, 0x33};
+    memcpy(front_led_status, front, 32);
+    w.showSide();
+    const QImage oldMask = w.wheel_mask->pixmap(Qt::ReturnByValue).toImage();
+    w.showAxis();
+
+    QStringList paths;
+    QList<QImage> frames;
+    // After the window's own handler, which was connected first.
+    connect(w.animation_timer, &QTimer::timeout, &w, [&] {
+        paths << w.picture_path;
+        frames << static_cast<FrameLabel *>(w.mouselabel)->frame().toImage();
+        if (w.picture_path == QLatin1String(":/img/s_a/1")) // the view is made ready next
+            QTimer::singleShot(20, &w, [] { front_led_status[8] = 0x99; });
+    });
+    mouse_status = 0;
+    after_status = 2;
+    w.anim_start(0, true);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.animation_timer->isActive(), 3000);
+
+    QCOMPARE(paths.size(), 15);
+    QCOMPARE(paths.last(), QStringLiteral(":/img/side"));
+    for (int i = 0; i < 14; ++i) {
+        QCOMPARE(paths[i], QStringLiteral(":/img/s_a/%1").arg(14 - i));
+        const QImage png = QPixmap::fromImage(QImage(paths[i], "PNG")).toImage();
+        QVERIFY2(frames[i].convertToFormat(png.format()) == png, qPrintable(paths[i]));
+    }
+    QCOMPARE(frames.last(), QPixmap::fromImage(QImage(":/img/side", "PNG")).toImage());
+    QCOMPARE(opaqueColours(wheel_image), QSet<QRgb>{qRgb(0x99, 0x22, 0x33)});
+    const QImage shownMask = w.wheel_mask->pixmap(Qt::ReturnByValue).toImage();
+    const QRect shownRect = w.wheel_mask->geometry();
+    QVERIFY(shownMask != oldMask);
+    w.showSide(); // made afresh
+    QCOMPARE(w.wheel_mask->pixmap(Qt::ReturnByValue).toImage(), shownMask);
+    QCOMPARE(w.wheel_mask->geometry(), shownRect);
+    QVERIFY(!w.wheel_mask->isHidden() && !w.rear_mask->isHidden());
 }
 
 void Window::navigationButtonLooks()
