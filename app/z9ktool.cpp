@@ -482,8 +482,12 @@ void z9ktool::prefetch()
     const int next = animation_no + (after_status == f->first ? -1 : 1);
     if (next >= 1 && next <= 14)
         loadFrame(framePath(f, next));
-    else if (!preparedFor(m_preparedView, after_status))
+    else if (!preparedFor(m_preparedView, after_status)) {
         m_preparedView = buildView(after_status);
+        // Composed only here, in a gap: in the step itself it would cost what
+        // painting the picture as it is costs.
+        m_preparedView.composed = mouselabel->compose(m_preparedView.base.toImage());
+    }
 }
 
 z9ktool::ViewParts z9ktool::buildView(int view) const
@@ -495,7 +499,6 @@ z9ktool::ViewParts z9ktool::buildView(int view) const
     p.rearColour = zone_colour(rear_led_status, v.grey);
     p.magic = rear_led_status[4] == 6;
     p.base = pictures::pixmap(QString::fromUtf8(v.base));
-    p.composed = mouselabel->compose(p.base.toImage());
     p.wheel = loadImage(v.wheel);
     recolor_nonzero(p.wheel, p.wheelColour);
     if (p.magic) {

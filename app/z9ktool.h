@@ -152,7 +152,7 @@ private:
         QRgb wheelColour = 0, rearColour = 0;
         bool magic = false;
         QPixmap base;
-        QImage composed;             // base over the window's background
+        QImage composed;             // base over the window's background, when made in a gap
         QImage wheel, rear;          // the whole tinted masks (kept for a re-tint)
         QRect wheelRect, rearRect;   // where the masks' lit parts go
         QPixmap wheelPart, rearPart; // those parts
