@@ -551,9 +551,12 @@ void z9ktool::showView(int view)
 
 void z9ktool::setPicture(const QString &path)
 {
+    // A jump to a view (attach, factory reset): a transition cut short leaves
+    // nothing behind.
     picture_path = path;
-    m_shownFrame = -1;
     mouselabel->setFrame(pictures::pixmap(path));
+    releaseFrames();
+    m_preparedView = ViewParts();
 }
 
 QString z9ktool::framePath(const FrameFolder *f, int no)
