@@ -2,7 +2,6 @@
 
 #include "rawpicture.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include <QEvent>
@@ -196,11 +195,10 @@ QImage FrameLabel::compose(const QImage &frame) const
 
 void FrameLabel::setFrame(const QPixmap &frame, const QImage &composed)
 {
-    const QRect dirty =
-        frameRect() |
-        (frame.isNull() ? QRect() : frameRect(frame.size() / frame.devicePixelRatio()));
+    const QRect old = frameRect();
     m_frame = frame;
     m_composed = composed;
+    const QRect dirty = old | frameRect();
     if (!dirty.isEmpty()) update(dirty);
 }
 
@@ -220,14 +218,14 @@ void FrameLabel::paintEvent(QPaintEvent *event)
         return;
     }
     QPainter p(this);
-    const bool composed =
-        isEnabled() && !m_composed.isNull() && m_composed.size() == frameRect().size();
+    const QRect fr = frameRect();
+    const bool composed = isEnabled() && !m_composed.isNull() && m_composed.size() == fr.size();
     QRegion under = event->region();
-    if (composed) under -= frameRect();
+    if (composed) under -= fr;
     for (const QRect &r : under)
         p.drawPixmap(r.topLeft(), m_backdrop, r.translated(m_offset));
     if (composed) {
-        p.drawImage(frameRect().topLeft(), m_composed);
+        p.drawImage(fr.topLeft(), m_composed);
         // Painted once: a picture that stays (a view) is repainted as it is,
         // rather than kept twice.
         m_composed = QImage();

@@ -32,9 +32,6 @@ void set_when_shown(QLabel *label, const QString &path);
 
 } // namespace pictures
 
-// Paints the part of the window's background that lies under it, placed at
-// windowOffset within the window (pages of the stack sit at x 180). A label
-// like the picture it stands for, but without pixels of its own.
 // The mouse picture: a label whose picture changes 14 times in a transition.
 // It repaints only where the old or the new picture lies (600 x 390 of its
 // 920 x 390), and it paints the picture as a label given it would. Given
@@ -67,6 +64,9 @@ private:
     QPoint m_offset;
 };
 
+// Paints the part of the window's background that lies under it, placed at
+// windowOffset within the window (pages of the stack sit at x 180). A label
+// like the picture it stands for, but without pixels of its own.
 class Backdrop : public QLabel
 {
 public:

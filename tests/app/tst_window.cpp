@@ -310,7 +310,7 @@ void Window::timedTransitionShowsEachFrameAndTheViewAsItIsNow()
     // After the window's own handler, which was connected first.
     connect(w.animation_timer, &QTimer::timeout, &w, [&] {
         paths << w.picture_path;
-        frames << static_cast<FrameLabel *>(w.mouselabel)->frame().toImage();
+        frames << w.mouselabel->frame().toImage();
         if (w.picture_path == QLatin1String(":/img/s_a/1")) // the view is made ready next
             QTimer::singleShot(20, &w, [] { front_led_status[8] = 0x99; });
     });
