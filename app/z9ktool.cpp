@@ -50,6 +50,7 @@ namespace
 {
 
 const int PrefetchEvent = QEvent::User + 1;
+const int BuildPageEvent = QEvent::User + 2;
 
 const z9ktool::FrameFolder kFolders[] = {
     {"t_a", 1, 0}, {"s_a", 2, 0}, {"s_t", 2, 1}, {"r_a", 3, 0}, {"r_t", 3, 1}, {"s_r", 2, 3},
@@ -222,21 +223,25 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
     setPicture(QStringLiteral(":/img/axis"));
     mouse_status = 0;
 
-    // 6. Pages.
+    // 6. Pages. The lighting and pointer pages hold many of the window's
+    // widgets and neither shows at start: each stands in the stack as an
+    // empty widget until it is made (see DeferredPage). The buttons page is
+    // made now: the status refresh reads a button into it.
     disconnectpage = new disconnect_Widget;
     mainpage = new Mainpage;
     btnpage = new button_Widget;
-    ledpage = new led_Widget;
-    pointerpage = new pointer_Widget;
     configpage = new config_Widget;
     side_stack = new QStackedWidget(this);
     side_stack->setGeometry(180, 0, 920, 750);
     for (QWidget *page : {static_cast<QWidget *>(disconnectpage), static_cast<QWidget *>(mainpage),
-                          static_cast<QWidget *>(btnpage), static_cast<QWidget *>(ledpage),
-                          static_cast<QWidget *>(pointerpage), static_cast<QWidget *>(configpage)})
+                          static_cast<QWidget *>(btnpage), new QWidget, new QWidget,
+                          static_cast<QWidget *>(configpage)})
         side_stack->addWidget(page);
     connect(nav_btns, &QButtonGroup::idToggled, side_stack, [this](int id, bool checked) {
-        if (checked) side_stack->setCurrentIndex(id);
+        if (!checked) return;
+        if (id == 3) ledpage.get();
+        if (id == 4) pointerpage.get();
+        side_stack->setCurrentIndex(id);
     });
     connect(nav_btns, &QButtonGroup::idToggled, this, &z9ktool::page_changed);
 
@@ -273,15 +278,7 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
     mask_side->setFlat(true);
     mask_side->setStyleSheet(QStringLiteral("border:none;background-color:transparent"));
     mask_side->hide();
-    connect(mask_side, &QPushButton::clicked, ledpage->picker, &QWidget::hide);
     connect(mask_side, &QPushButton::clicked, mask_side, &QWidget::hide);
-    connect(mask_side, &QPushButton::clicked, ledpage->mask_btn, &QWidget::hide);
-    connect(ledpage->picker, &ColorPicker::picker_close, mask_side, &QWidget::hide);
-    connect(ledpage->mask_btn, &QPushButton::clicked, mask_side, &QWidget::hide);
-    connect(ledpage, &led_Widget::color_changed, this, &z9ktool::updateImageColor);
-    connect(ledpage, &led_Widget::front_mode_changed, this, &z9ktool::updateImageFrontLedMode);
-    connect(ledpage, &led_Widget::rear_mode_changed, this, &z9ktool::updateImageRearLedMode);
-    connect(ledpage, &led_Widget::mask_show, mask_side, &QWidget::show);
     animation_timer = new QTimer(this);
     animation_timer->setInterval(40);
     connect(animation_timer, &QTimer::timeout, this, &z9ktool::onTimeout);
@@ -294,7 +291,6 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
     if (!device_notifier->start(this, &error)) qDebug() << "注册失败:" << error;
 
     // 11. Presets, dialogs, remaining connections.
-    ledpage->init_user_color();
     reset_confirm = new Confirm_Dialog(this);
     reset_confirm->move(0, 0);
     reset_confirm->hide();
@@ -306,10 +302,72 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
     connect(reset_btn, &QPushButton::clicked, reset_confirm, &QWidget::show);
     connect(reset_confirm, &Confirm_Dialog::confirm_clicked, this, &z9ktool::reset_to_factory);
     connect(btnpage, &button_Widget::mouseStatusChange, this, &z9ktool::anim_start);
-    connect(ledpage, &led_Widget::ledZoneChanged, this, &z9ktool::anim_start);
     connect(system_tray, &SystemTray::sys_openClicked, this, &z9ktool::showWidget);
     connect(system_tray, &QSystemTrayIcon::activated, this, &z9ktool::iconIsActived);
     connect(system_tray, &SystemTray::sys_setAutorun, this, &z9ktool::setAutorun);
+
+    // 12. How each deferred page joins the window when it is made.
+    ledpage.onBuilt([this](led_Widget *page) {
+        installPage(3, page);
+        connect(mask_side, &QPushButton::clicked, page->picker, &QWidget::hide);
+        connect(mask_side, &QPushButton::clicked, page->mask_btn, &QWidget::hide);
+        connect(page->picker, &ColorPicker::picker_close, mask_side, &QWidget::hide);
+        connect(page->mask_btn, &QPushButton::clicked, mask_side, &QWidget::hide);
+        connect(page, &led_Widget::color_changed, this, &z9ktool::updateImageColor);
+        connect(page, &led_Widget::front_mode_changed, this, &z9ktool::updateImageFrontLedMode);
+        connect(page, &led_Widget::rear_mode_changed, this, &z9ktool::updateImageRearLedMode);
+        connect(page, &led_Widget::mask_show, mask_side, &QWidget::show);
+        connect(page, &led_Widget::ledZoneChanged, this, &z9ktool::anim_start);
+        page->init_user_color();
+        if (m_pagesFilled && device_attached) fill_led_page();
+    });
+    pointerpage.onBuilt([this](pointer_Widget *page) {
+        installPage(4, page);
+        if (m_pagesFilled && device_attached) fill_pointer_page();
+    });
+    QTimer::singleShot(0, this, &z9ktool::startPageBuilds);
+}
+
+// In place of the empty widget standing for it; the stack keeps showing what
+// it showed, or the page when the empty widget was on show.
+void z9ktool::installPage(int index, QWidget *page)
+{
+    QWidget *standIn = side_stack->widget(index);
+    const bool shown = side_stack->currentIndex() == index;
+    side_stack->insertWidget(index, page);
+    if (shown) side_stack->setCurrentIndex(index);
+    side_stack->removeWidget(standIn);
+    delete standIn;
+}
+
+void z9ktool::startPageBuilds()
+{
+    // A window being shown is painted first (its paint posts the builds);
+    // should no paint come (minimised at once), they start anyway.
+    if (isVisible() && !m_painted) {
+        QTimer::singleShot(2000, this, &z9ktool::postPageBuild);
+        return;
+    }
+    postPageBuild();
+}
+
+void z9ktool::postPageBuild()
+{
+    if (m_buildPosted) return;
+    if (ledpage.isBuilt() && pointerpage.isBuilt()) return;
+    m_buildPosted = true;
+    // Behind what is queued, so a click waits for one page at most.
+    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(BuildPageEvent)),
+                                Qt::LowEventPriority);
+}
+
+void z9ktool::buildNextPage()
+{
+    QWidget *page =
+        ledpage.isBuilt() ? static_cast<QWidget *>(pointerpage) : static_cast<QWidget *>(ledpage);
+    // Styled now too: a page's first show then costs what a later one does.
+    page->ensurePolished();
+    postPageBuild();
 }
 
 z9ktool::~z9ktool()
@@ -469,6 +527,11 @@ void z9ktool::releaseFrames()
 
 void z9ktool::customEvent(QEvent *event)
 {
+    if (event->type() == QEvent::Type(BuildPageEvent)) {
+        m_buildPosted = false;
+        buildNextPage();
+        return;
+    }
     if (event->type() != QEvent::Type(PrefetchEvent)) return QWidget::customEvent(event);
     m_prefetchPosted = false;
     prefetch();
@@ -702,7 +765,22 @@ void z9ktool::update_mouse_status()
 
 void z9ktool::update_ui()
 {
-    // Button page: top view, side marker 3, then read button 2.
+    fill_button_page();
+    // Pages not made yet are filled when they are.
+    m_pagesFilled = true;
+    if (ledpage.isBuilt()) fill_led_page();
+    if (pointerpage.isBuilt()) fill_pointer_page();
+
+    update_fw_version();
+    update_battery_info();
+    showAxis();
+    battery_label->show();
+    reset_btn->setEnabled(true);
+}
+
+void z9ktool::fill_button_page()
+{
+    // Top view, side marker 3, then read button 2.
     {
         QSignalBlocker b1(btnpage->viewBtn), b2(btnpage->m_side_button), b3(btnpage->m_top_button);
         btnpage->viewBtn->button(1)->setChecked(true);
@@ -712,58 +790,54 @@ void z9ktool::update_ui()
         btnpage->read_button_function(2, true);
     else
         btnpage->m_top_button->button(2)->setChecked(true);
+}
 
-    // Lighting page.
-    {
-        QSignalBlocker b1(ledpage->ledzone_switch), b2(ledpage->front_mode_btn),
-            b3(ledpage->rear_mode_btn), b4(ledpage->speed_level), b5(ledpage->color_btn_g);
-        ledpage->ledzone_switch->button(1)->setChecked(true);
-        front_selected_color = 0;
-        rear_selected_color = 0;
-        ledpage->find_color(0);
-        ledpage->find_color(1);
-        if (front_selected_color != 0 && ledpage->color_btn_g->button(front_selected_color)) {
-            ledpage->color_btn_g->button(front_selected_color)->setChecked(true);
-        } else if (QAbstractButton *checked = ledpage->color_btn_g->checkedButton()) {
-            ledpage->color_btn_g->setExclusive(false);
-            checked->setChecked(false);
-            ledpage->color_btn_g->setExclusive(true);
-        }
-        ledpage->led_mode->setCurrentIndex(1);
-        switch (front_led_status[4]) {
-        case 0:
-            ledpage->front_mode_btn->button(0)->setChecked(true);
-            ledpage->widgets_disable();
-            break;
-        case 1:
-            ledpage->front_mode_btn->button(1)->setChecked(true);
-            ledpage->widgets_enable();
-            ledpage->speed_level->setEnabled(false);
-            break;
-        case 2:
-            ledpage->front_mode_btn->button(2)->setChecked(true);
-            ledpage->widgets_enable();
-            break;
-        default:
-            break;
-        }
-        const int rearEffect = rear_led_status[4];
-        if (rearEffect <= 3 || rearEffect == 6)
-            ledpage->rear_mode_btn->button(rearEffect)->setChecked(true);
-        if (front_led_status[5] >= 1 && front_led_status[5] <= 8)
-            ledpage->speed_level->setValue(front_led_status[5]);
+void z9ktool::fill_led_page()
+{
+    QSignalBlocker b1(ledpage->ledzone_switch), b2(ledpage->front_mode_btn),
+        b3(ledpage->rear_mode_btn), b4(ledpage->speed_level), b5(ledpage->color_btn_g);
+    ledpage->ledzone_switch->button(1)->setChecked(true);
+    front_selected_color = 0;
+    rear_selected_color = 0;
+    ledpage->find_color(0);
+    ledpage->find_color(1);
+    if (front_selected_color != 0 && ledpage->color_btn_g->button(front_selected_color)) {
+        ledpage->color_btn_g->button(front_selected_color)->setChecked(true);
+    } else if (QAbstractButton *checked = ledpage->color_btn_g->checkedButton()) {
+        ledpage->color_btn_g->setExclusive(false);
+        checked->setChecked(false);
+        ledpage->color_btn_g->setExclusive(true);
     }
+    ledpage->led_mode->setCurrentIndex(1);
+    switch (front_led_status[4]) {
+    case 0:
+        ledpage->front_mode_btn->button(0)->setChecked(true);
+        ledpage->widgets_disable();
+        break;
+    case 1:
+        ledpage->front_mode_btn->button(1)->setChecked(true);
+        ledpage->widgets_enable();
+        ledpage->speed_level->setEnabled(false);
+        break;
+    case 2:
+        ledpage->front_mode_btn->button(2)->setChecked(true);
+        ledpage->widgets_enable();
+        break;
+    default:
+        break;
+    }
+    const int rearEffect = rear_led_status[4];
+    if (rearEffect <= 3 || rearEffect == 6)
+        ledpage->rear_mode_btn->button(rearEffect)->setChecked(true);
+    if (front_led_status[5] >= 1 && front_led_status[5] <= 8)
+        ledpage->speed_level->setValue(front_led_status[5]);
+}
 
-    // Pointer page.
+void z9ktool::fill_pointer_page()
+{
     pointerpage->pointer_nav->button(0)->setChecked(true);
     pointerpage->report_area->fill(report_status[3]);
     pointerpage->dpi_area->fill(dpi_status);
-
-    update_fw_version();
-    update_battery_info();
-    showAxis();
-    battery_label->show();
-    reset_btn->setEnabled(true);
 }
 
 void z9ktool::update_battery_info()
@@ -825,6 +899,7 @@ void z9ktool::startFirstCheck()
 void z9ktool::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
+    if (!m_painted) postPageBuild();
     m_painted = true;
     if (m_checkAfterPaint) {
         m_checkAfterPaint = false;
@@ -978,8 +1053,10 @@ void z9ktool::hideForRemoval()
 {
     // A key editor capturing for a mouse that has gone must not keep the keyboard.
     KeyCapture::stopAll();
-    ledpage->picker->hide();
-    ledpage->mask_btn->hide();
+    if (ledpage.isBuilt()) {
+        ledpage->picker->hide();
+        ledpage->mask_btn->hide();
+    }
     mask_side->hide();
     reset_confirm->hide();
     update_confirm->hide();

@@ -10,6 +10,8 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include <functional>
+
 class QButtonGroup;
 class QLabel;
 class QPushButton;
@@ -31,6 +33,34 @@ class Navbtn;
 class Update;
 class FrameLabel;
 
+// A page of the window's stack that is made when first used, or in the
+// event loop once the window has been painted: the window is shown without
+// first building pages it does not show. Used as the page's pointer.
+template <class Page> class DeferredPage
+{
+public:
+    DeferredPage() = default;
+    DeferredPage(const DeferredPage &) = delete;
+    DeferredPage &operator=(const DeferredPage &) = delete;
+    // Called with the new page, before anyone else gets it.
+    void onBuilt(std::function<void(Page *)> f) { m_built = std::move(f); }
+    Page *get() const
+    {
+        if (!m_page) {
+            m_page = new Page;
+            if (m_built) m_built(m_page);
+        }
+        return m_page;
+    }
+    Page *operator->() const { return get(); }
+    operator Page *() const { return get(); }
+    bool isBuilt() const { return m_page != nullptr; }
+
+private:
+    mutable Page *m_page = nullptr;
+    std::function<void(Page *)> m_built;
+};
+
 class z9ktool : public QWidget
 {
     Q_OBJECT
@@ -45,8 +75,8 @@ public:
     disconnect_Widget *disconnectpage;
     Mainpage *mainpage;
     button_Widget *btnpage;
-    led_Widget *ledpage;
-    pointer_Widget *pointerpage;
+    DeferredPage<led_Widget> ledpage;
+    DeferredPage<pointer_Widget> pointerpage;
     config_Widget *configpage;
     QStackedWidget *side_stack;
     QButtonGroup *nav_btns;
@@ -165,6 +195,16 @@ private:
     void releaseFrames();
     void prefetch(); // the transition's next step, ahead of its timer
     bool m_checkAfterPaint = false;
+    // The pages not yet made are made one per turn of the event loop.
+    bool m_buildPosted = false;
+    bool m_pagesFilled = false; // update_ui has filled the pages made so far
+    void startPageBuilds();
+    void postPageBuild();
+    void buildNextPage();
+    void installPage(int index, QWidget *page);
+    void fill_button_page();
+    void fill_led_page();
+    void fill_pointer_page();
     // A flash that cannot start: the reason in the dialog, which can be closed.
     void fw_refused(const QString &why);
     void setPicture(const QString &path);

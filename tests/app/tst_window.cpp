@@ -6,6 +6,8 @@
 #include "led_widget.h"
 #include "navbtn.h"
 #include "pictures.h"
+#include "pointer_widget.h"
+#include "report_widget.h"
 #include "z9ktool.h"
 
 #include <QButtonGroup>
@@ -35,6 +37,8 @@ private slots:
     void zonesAreTintedPerView();
     void timedTransitionShowsEachFrameAndTheViewAsItIsNow();
     void navigationButtonLooks();
+    void pagesMadeLaterShowWhatTheRefreshRead();
+    void pagesAreMadeWithoutAPaint();
 
 private:
     // Runs the animation step by step, returning every picture shown.
@@ -358,3 +362,93 @@ void Window::navigationButtonLooks()
 
 QTEST_MAIN(Window)
 #include "tst_window.moc"
+
+namespace
+{
+void click(QAbstractButton *b)
+{
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// The lighting and pointer pages as they look.
+QList<QImage> pageLooks(z9ktool &w)
+{
+    return {w.ledpage->grab().toImage(), w.pointerpage->grab().toImage()};
+}
+} // namespace
+
+void Window::pagesMadeLaterShowWhatTheRefreshRead()
+{
+    // A mouse set away from what the pages show before any read.
+    {
+        z9ktool w;
+        attach_at_start(w);
+        click(w.nav_btns->button(3));
+        click(w.ledpage->front_mode_btn->button(2));
+        click(w.ledpage->rear_mode_btn->button(3));
+        click(w.nav_btns->button(4));
+        click(w.pointerpage->report_area->report_button->button(2));
+        device_attached = 0;
+    }
+
+    // Made before the refresh, then filled by it.
+    QList<QImage> early;
+    {
+        z9ktool w;
+        w.ledpage.get();
+        w.pointerpage.get();
+        attach_at_start(w);
+        QCOMPARE(w.pointerpage->report_area->report_button->checkedId(), 2);
+        early = pageLooks(w);
+        device_attached = 0;
+    }
+
+    z9ktool w;
+    attach_at_start(w);
+    w.show();
+    QVERIFY(!w.ledpage.isBuilt());
+    QVERIFY(!w.pointerpage.isBuilt());
+    QVERIFY(w.side_stack->widget(3) != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // Made after the first paint, one per turn of the event loop, in their places.
+    QTRY_VERIFY(w.ledpage.isBuilt() && w.pointerpage.isBuilt());
+    QCOMPARE(w.side_stack->count(), 6);
+    QCOMPARE(w.side_stack->indexOf(w.ledpage), 3);
+    QCOMPARE(w.side_stack->indexOf(w.pointerpage), 4);
+    QCOMPARE(w.side_stack->currentIndex(), 1);
+    const QList<QImage> late = pageLooks(w);
+    QCOMPARE(late[0], early[0]);
+    QCOMPARE(late[1], early[1]);
+    // And they answer as they did: the lighting page's effect tints the picture.
+    click(w.nav_btns->button(3));
+    QCOMPARE(w.side_stack->currentWidget(), static_cast<QWidget *>(w.ledpage));
+    QTRY_VERIFY(!w.animation_timer->isActive());
+    click(w.ledpage->front_mode_btn->button(0)); // off: the wheel shows grey
+    QVERIFY(w.wheel_mask->isVisible());
+    const QImage wheel = w.wheel_mask->pixmap()->toImage().convertToFormat(QImage::Format_ARGB32);
+    int lit = 0;
+    for (int y = 0; y < wheel.height(); ++y)
+        for (int x = 0; x < wheel.width(); ++x)
+            if (qAlpha(wheel.pixel(x, y)) == 255) {
+                QCOMPARE(wheel.pixel(x, y), qRgb(127, 127, 127));
+                ++lit;
+            }
+    QVERIFY(lit > 100);
+}
+
+void Window::pagesAreMadeWithoutAPaint()
+{
+    // Started hidden (in the tray): made all the same, once the event loop runs.
+    z9ktool w;
+    attach_at_start(w);
+    QTRY_VERIFY(w.ledpage.isBuilt() && w.pointerpage.isBuilt());
+    QVERIFY(w.isHidden());
+
+    // A page asked for while its stand-in is on show takes its place on show.
+    z9ktool v;
+    attach_at_start(v);
+    v.side_stack->setCurrentIndex(4);
+    pointer_Widget *page = v.pointerpage;
+    QCOMPARE(v.side_stack->currentWidget(), static_cast<QWidget *>(page));
+    QCOMPARE(v.side_stack->count(), 6);
+}
