@@ -20,6 +20,12 @@ extern const unsigned char kivo_raw_background[] __attribute__((weak));
 extern const unsigned char kivo_raw_background_end[] __attribute__((weak));
 extern const unsigned char kivo_raw_axis[] __attribute__((weak));
 extern const unsigned char kivo_raw_axis_end[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_wheel[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_wheel_end[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_rear[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_rear_end[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_rear_magic[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_rear_magic_end[] __attribute__((weak));
 }
 #endif
 
@@ -28,10 +34,36 @@ namespace rawpicture
 
 namespace
 {
-// The pixels behind a header, when the header describes exactly the bytes there.
-QImage wrap(const unsigned char *begin, const unsigned char *end)
+QImage mask(const unsigned char *begin, const unsigned char *end)
 {
-    if (!begin || !end || end - begin < qint64(sizeof(Header))) return QImage();
+    MaskHeader h;
+    if (end - begin < qint64(sizeof h)) return QImage();
+    std::memcpy(&h, begin, sizeof h);
+    const quint64 size = quint64(end - begin) - sizeof h;
+    if (h.width == 0 || h.height == 0 || h.width > 16384 || h.height > 16384 || h.colours == 0 ||
+        h.colours > 256 || h.fill >= h.colours || h.x > h.width || h.y > h.height ||
+        h.partWidth > h.width - h.x || h.partHeight > h.height - h.y ||
+        size != quint64(h.colours) * 4 + quint64(h.partWidth) * h.partHeight)
+        return QImage();
+    QImage img(int(h.width), int(h.height), QImage::Format_Indexed8);
+    if (img.isNull()) return img;
+    QVector<QRgb> table(int(h.colours));
+    std::memcpy(table.data(), begin + sizeof h, h.colours * 4);
+    img.setColorTable(table);
+    img.fill(uint(h.fill));
+    const unsigned char *row = begin + sizeof h + h.colours * 4;
+    for (quint32 y = 0; y < h.partHeight; ++y, row += h.partWidth)
+        std::memcpy(img.scanLine(int(h.y + y)) + h.x, row, h.partWidth);
+    return img;
+}
+} // namespace
+
+// The pixels behind a header, when the header describes exactly the bytes there.
+QImage read(const unsigned char *begin, const unsigned char *end)
+{
+    if (!begin || !end || end - begin < 4) return QImage();
+    if (std::memcmp(begin, "KMSK", 4) == 0) return mask(begin, end);
+    if (end - begin < qint64(sizeof(Header))) return QImage();
     Header h;
     std::memcpy(&h, begin, sizeof h);
     const bool known =
@@ -44,14 +76,19 @@ QImage wrap(const unsigned char *begin, const unsigned char *end)
     return QImage(begin + sizeof h, int(h.width), int(h.height), int(h.bytesPerLine),
                   QImage::Format(h.format));
 }
-} // namespace
 
 QImage image(const QString &path)
 {
 #if defined(__ELF__)
     if (path == QLatin1String(":/img/background"))
-        return wrap(kivo_raw_background, kivo_raw_background_end);
-    if (path == QLatin1String(":/img/axis")) return wrap(kivo_raw_axis, kivo_raw_axis_end);
+        return read(kivo_raw_background, kivo_raw_background_end);
+    if (path == QLatin1String(":/img/axis")) return read(kivo_raw_axis, kivo_raw_axis_end);
+    if (path == QLatin1String(":/img/axis_wheel"))
+        return read(kivo_raw_axis_wheel, kivo_raw_axis_wheel_end);
+    if (path == QLatin1String(":/img/axis_rear"))
+        return read(kivo_raw_axis_rear, kivo_raw_axis_rear_end);
+    if (path == QLatin1String(":/img/axis_rear_magic"))
+        return read(kivo_raw_axis_rear_magic, kivo_raw_axis_rear_magic_end);
 #else
     Q_UNUSED(path);
 #endif
@@ -75,6 +112,8 @@ QPixmap pixmap(const QString &path)
 
 QImage image(const QString &path)
 {
+    const QImage raw = rawpicture::image(path);
+    if (!raw.isNull()) return raw;
     return QImage(path, "PNG");
 }
 

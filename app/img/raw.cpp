@@ -18,4 +18,13 @@ KIVO_RAW(background, KIVO_RAW_background)
 #ifdef KIVO_RAW_axis
 KIVO_RAW(axis, KIVO_RAW_axis)
 #endif
+#ifdef KIVO_RAW_axis_wheel
+KIVO_RAW(axis_wheel, KIVO_RAW_axis_wheel)
+#endif
+#ifdef KIVO_RAW_axis_rear
+KIVO_RAW(axis_rear, KIVO_RAW_axis_rear)
+#endif
+#ifdef KIVO_RAW_axis_rear_magic
+KIVO_RAW(axis_rear_magic, KIVO_RAW_axis_rear_magic)
+#endif
 #endif

@@ -1,6 +1,6 @@
 // The cheaper forms of the pictures paint what the PNGs hold: the built-in
-// pixels of the background and the first view, the transition frames, and the zone masks tinted in
-// their colour table.
+// pixels of the background and the first view, its masks' lit parts, the transition frames, and the
+// zone masks tinted in their colour table.
 #include "pictures.h"
 #include "rawpicture.h"
 #include "recolor.h"
@@ -12,6 +12,8 @@ class Pictures : public QObject
     Q_OBJECT
 private slots:
     void builtInPixelsAreThePngs();
+    void builtInMasksAreThePngs();
+    void maskBytesAreCheckedBeforeUse();
     void paletteTintPaintsAsThePixelTint();
     void framesDecodeAsTheirPixmaps();
     void frameLabelPaintsAsALabel();
@@ -32,6 +34,77 @@ void Pictures::builtInPixelsAreThePngs()
         QCOMPARE(shown, QPixmap::fromImage(QImage(name, "PNG")).toImage());
     }
     QVERIFY(rawpicture::image(QStringLiteral(":/img/top")).isNull());
+}
+
+void Pictures::builtInMasksAreThePngs()
+{
+    for (const char *n : {":/img/axis_wheel", ":/img/axis_rear", ":/img/axis_rear_magic"}) {
+        const QString name = QString::fromLatin1(n);
+#ifdef __ELF__
+        QVERIFY(!rawpicture::image(name).isNull());
+#endif
+        QImage mask = pictures::image(name);
+        QImage png(name, "PNG");
+        // A palette image still (tinted in its table), reading as the PNG does.
+        QCOMPARE(mask.format(), QImage::Format_Indexed8);
+        QCOMPARE(mask.convertToFormat(QImage::Format_ARGB32),
+                 png.convertToFormat(QImage::Format_ARGB32));
+        recolor_nonzero(mask, qRgb(0, 135, 255));
+        recolor_nonzero(png, qRgb(0, 135, 255));
+        QCOMPARE(mask.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 png.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+}
+
+void Pictures::maskBytesAreCheckedBeforeUse()
+{
+    // A 6 x 4 mask lit in the 2 x 2 part at (3, 1); index 1 reads 0 outside it.
+    rawpicture::MaskHeader h;
+    h.width = 6;
+    h.height = 4;
+    h.x = 3;
+    h.y = 1;
+    h.partWidth = 2;
+    h.partHeight = 2;
+    h.colours = 3;
+    h.fill = 1;
+    const quint32 table[3] = {0xff0000ffu, 0u, 0xffff0000u};
+    const uchar part[4] = {0, 2, 1, 0};
+    auto bytes = [&](const rawpicture::MaskHeader &head) {
+        QByteArray b(reinterpret_cast<const char *>(&head), int(sizeof head));
+        b.append(reinterpret_cast<const char *>(table), int(sizeof table));
+        b.append(reinterpret_cast<const char *>(part), int(sizeof part));
+        return b;
+    };
+    auto read = [](const QByteArray &b) {
+        const auto *p = reinterpret_cast<const unsigned char *>(b.constData());
+        return rawpicture::read(p, p + b.size());
+    };
+    const QByteArray good = bytes(h);
+    const QImage img = read(good);
+    QCOMPARE(img.size(), QSize(6, 4));
+    QCOMPARE(img.pixelIndex(0, 0), 1);
+    QCOMPARE(img.pixelIndex(5, 3), 1);
+    QCOMPARE(img.pixel(3, 1), 0xff0000ffu);
+    QCOMPARE(img.pixel(4, 1), 0xffff0000u);
+    QCOMPARE(img.pixelIndex(3, 2), 1);
+
+    // Every length but the right one, and fields that point past the picture
+    // or the table, give no picture.
+    for (int n = 0; n < good.size(); ++n)
+        QVERIFY2(read(good.left(n)).isNull(), qPrintable(QString::number(n)));
+    QVERIFY(read(good + '\0').isNull());
+    auto broken = [&](auto change) {
+        rawpicture::MaskHeader b = h;
+        change(b);
+        return read(bytes(b)).isNull();
+    };
+    QVERIFY(broken([](rawpicture::MaskHeader &b) { b.x = 5; }));
+    QVERIFY(broken([](rawpicture::MaskHeader &b) { b.y = 0xffffffffu; }));
+    QVERIFY(broken([](rawpicture::MaskHeader &b) { b.width = 4; }));
+    QVERIFY(broken([](rawpicture::MaskHeader &b) { b.fill = 3; }));
+    QVERIFY(broken([](rawpicture::MaskHeader &b) { b.colours = 0; }));
+    QVERIFY(broken([](rawpicture::MaskHeader &b) { b.height = 0; }));
 }
 
 void Pictures::paletteTintPaintsAsThePixelTint()
