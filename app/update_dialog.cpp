@@ -19,7 +19,7 @@ Update_Dialog::Update_Dialog(QWidget *parent) : QWidget(parent)
     decorate(this, QStringLiteral(":/img/update_bg"), QStringLiteral("固件更新"));
     dg_icon = new QLabel(this);
     dg_icon->setGeometry(487, 250, 122, 122);
-    dg_icon->setPixmap(pictures::pixmap(QStringLiteral(":/img/update_icon")));
+    pictures::set_when_shown(dg_icon, QStringLiteral(":/img/update_icon"));
     text_1 = text(this, QStringLiteral("Version:"), QRect(165, 407, 770, 18),
                   QStringLiteral("font-size:18px;color:rgba(255,255,255,0.9)"));
     text_2 = text(this, warning(), QRect(165, 438, 770, 48),
