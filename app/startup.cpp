@@ -19,6 +19,10 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <fontconfig/fontconfig.h>
+#include <thread>
+#endif
 
 QString velqa_library_file()
 {
@@ -154,6 +158,16 @@ void prepare_platform()
     // the OpenGL driver stack (with LLVM, some 50 MB resident) for nothing.
     if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+    // Reading fontconfig's configuration is about a sixth of start-up's
+    // work, and nothing needs it until the first text is laid out: it is
+    // done on a second core meanwhile. Should the window's first text come
+    // first, both read it and the first one done is kept (fontconfig's
+    // set-up is made for that). Joined when the program ends, which an early
+    // exit may be.
+    static struct FontSetUp {
+        std::thread thread{[] { FcInit(); }};
+        ~FontSetUp() { thread.join(); }
+    } fonts;
 #endif
 }
 

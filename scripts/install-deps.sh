@@ -6,7 +6,7 @@ set -euo pipefail
 pkgs=(
   clang libclang-rt-dev  # the sanitized build and the fuzzers (ASan, UBSan, libFuzzer runtimes)
   cmake g++ make pkg-config
-  qtbase5-dev libqt5svg5 libquazip1-qt5-dev libudev-dev
+  qtbase5-dev libqt5svg5 libquazip1-qt5-dev libudev-dev libfontconfig-dev
   mingw-w64 wine64
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool libx11-dev
   nginx-light openssl
