@@ -5,6 +5,8 @@
 #include "micro_widget.h"
 #include "mkey_edit.h"
 
+#include <cstring>
+
 #include <QButtonGroup>
 #include <QDebug>
 #include <QListWidget>
@@ -162,12 +164,25 @@ void button_Widget::hideMouseButton(int ID, bool checked)
 void button_Widget::read_button_function(int ID, bool checked)
 {
     if (!checked) return;
+    show_button_function(fetch_button_function(ID));
+}
+
+button_Widget::ButtonReading button_Widget::fetch_button_function(int ID)
+{
+    ButtonReading r;
     send_cmd[0] = 0xb0;
     send_cmd[1] = quint8(ID);
     control_read(send_cmd, button_status);
-    const int kind = button_status[4], code = button_status[5];
-    qDebug() << "ID:" << ID << ";[4]:" << kind << ";[5]:" << code;
+    std::memcpy(r.status, button_status, sizeof r.status);
+    qDebug() << "ID:" << ID << ";[4]:" << int(r.status[4]) << ";[5]:" << int(r.status[5]);
+    // Kind 2: the macro bound to the button, over the configuration channel.
+    if (r.status[4] == 2) micro_Widget::fetch_macro(ID, r.status[6] * 256 + r.status[7], &r.macro);
+    return r;
+}
 
+void button_Widget::show_button_function(const ButtonReading &r)
+{
+    const int kind = r.status[4], code = r.status[5];
     QSignalBlocker blockFunc(func_btn_grp), blockCombo(combo_btn_grp);
     switch (kind) {
     case 0:
@@ -186,8 +201,8 @@ void button_Widget::read_button_function(int ID, bool checked)
         if (code > 12) break;
         if (code == 0) {
             mkey_Edit *editor = combo_area->mkey_editor;
-            editor->control_key = button_status[6];
-            editor->key_ascii = hidtovkey(button_status[7]);
+            editor->control_key = r.status[6];
+            editor->key_ascii = hidtovkey(r.status[7]);
             editor->show_mkey();
             uncheckAll(func_btn_grp);
             uncheckAll(combo_btn_grp);
@@ -201,7 +216,7 @@ void button_Widget::read_button_function(int ID, bool checked)
         break;
     case 2:
         nav_micro->setChecked(true);
-        read_macro_assignment(ID);
+        micro_area->show_macro(r.status[5] != 0, r.macro);
         uncheckAll(func_btn_grp);
         uncheckAll(combo_btn_grp);
         break;
@@ -278,13 +293,6 @@ void button_Widget::paintEvent(QPaintEvent *)
 // ---- macro assignment --------------------------------------------------------
 // Reading and binding a recorded macro; the recorder (micro_Widget) carries
 // the transfers over the configuration channel.
-
-void button_Widget::read_macro_assignment(int ID)
-{
-    micro_area->rec_delay = button_status[5] != 0;
-    const int length = button_status[6] * 256 + button_status[7];
-    micro_area->download_macro(ID, micro_area->rec_delay, length);
-}
 
 void button_Widget::set_micro_function()
 {

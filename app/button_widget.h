@@ -5,6 +5,9 @@
 #ifndef BUTTON_WIDGET_H
 #define BUTTON_WIDGET_H
 
+#include "micro_widget.h"
+
+#include <QVector>
 #include <QWidget>
 
 class QButtonGroup;
@@ -13,7 +16,6 @@ class QRadioButton;
 class QStackedWidget;
 class func_Widget;
 class combo_Widget;
-class micro_Widget;
 
 class button_Widget : public QWidget
 {
@@ -52,6 +54,16 @@ public:
     // Hides all six markers (while the picture animates).
     void hideAllMarkers();
 
+    // What the mouse says a button does: its reply, and the macro's events
+    // when it runs one. Reading it and showing it are apart so that the
+    // status refresh can read before the page is made.
+    struct ButtonReading {
+        unsigned char status[32] = {0};
+        QVector<key_record> macro;
+    };
+    static ButtonReading fetch_button_function(int ID);
+    void show_button_function(const ButtonReading &r);
+
 signals:
     void mouseStatusChange(int, bool);
 
@@ -70,8 +82,6 @@ private:
     // Unchecks every radio of an exclusive group (by making it non-exclusive
     // for the moment).
     static void uncheckAll(QButtonGroup *group);
-    // Kind 2 of a read: the macro bound to the button.
-    void read_macro_assignment(int ID);
 };
 
 #endif

@@ -206,6 +206,21 @@ bool micro_Widget::download_macro(int button_id, bool delays, int length)
 {
     rec_delay = delays;
     btn_records.clear();
+    const bool complete = fetch_macro(button_id, length, &btn_records);
+    show_records_list(rec_delay);
+    return complete;
+}
+
+void micro_Widget::show_macro(bool delays, const QVector<key_record> &records)
+{
+    rec_delay = delays;
+    btn_records = records;
+    show_records_list(rec_delay);
+}
+
+bool micro_Widget::fetch_macro(int button_id, int length, QVector<key_record> *records)
+{
+    records->clear();
     bool complete = true;
     // A slot holds 512 bytes: a longer length is a garbled reply, and asking
     // past the slot would read another button's macro or nothing.
@@ -234,10 +249,9 @@ bool micro_Widget::download_macro(int button_id, bool delays, int length)
             r.keyCode = e[0];
             r.press = e[1];
             r.interval_time = quint16((e[2] << 8) | e[3]);
-            btn_records.append(r);
+            records->append(r);
         }
     }
-    show_records_list(rec_delay);
     return complete;
 }
 

@@ -55,6 +55,10 @@ public:
     // after its retries, keeping what was read; a trailing partial event is
     // dropped. Returns whether every request was answered.
     bool download_macro(int button_id, bool delays, int length);
+    // The transfers of download_macro alone: the events into *records.
+    static bool fetch_macro(int button_id, int length, QVector<key_record> *records);
+    // The list as download_macro leaves it, from events fetched earlier.
+    void show_macro(bool delays, const QVector<key_record> &records);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -223,22 +223,21 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
     setPicture(QStringLiteral(":/img/axis"));
     mouse_status = 0;
 
-    // 6. Pages. The lighting and pointer pages hold many of the window's
-    // widgets and neither shows at start: each stands in the stack as an
-    // empty widget until it is made (see DeferredPage). The buttons page is
-    // made now: the status refresh reads a button into it.
+    // 6. Pages. The buttons, lighting and pointer pages hold most of the
+    // window's widgets and none shows at start: each stands in the stack as
+    // an empty widget until it is made (see DeferredPage).
     disconnectpage = new disconnect_Widget;
     mainpage = new Mainpage;
-    btnpage = new button_Widget;
     configpage = new config_Widget;
     side_stack = new QStackedWidget(this);
     side_stack->setGeometry(180, 0, 920, 750);
-    for (QWidget *page : {static_cast<QWidget *>(disconnectpage), static_cast<QWidget *>(mainpage),
-                          static_cast<QWidget *>(btnpage), new QWidget, new QWidget,
-                          static_cast<QWidget *>(configpage)})
+    for (QWidget *page :
+         {static_cast<QWidget *>(disconnectpage), static_cast<QWidget *>(mainpage), new QWidget,
+          new QWidget, new QWidget, static_cast<QWidget *>(configpage)})
         side_stack->addWidget(page);
     connect(nav_btns, &QButtonGroup::idToggled, side_stack, [this](int id, bool checked) {
         if (!checked) return;
+        if (id == 2) btnpage.get();
         if (id == 3) ledpage.get();
         if (id == 4) pointerpage.get();
         side_stack->setCurrentIndex(id);
@@ -301,12 +300,16 @@ z9ktool::z9ktool(QWidget *parent) : QWidget(parent)
     connect(update_confirm, &Update_Dialog::update_clicked, this, &z9ktool::RunFWUpdate);
     connect(reset_btn, &QPushButton::clicked, reset_confirm, &QWidget::show);
     connect(reset_confirm, &Confirm_Dialog::confirm_clicked, this, &z9ktool::reset_to_factory);
-    connect(btnpage, &button_Widget::mouseStatusChange, this, &z9ktool::anim_start);
     connect(system_tray, &SystemTray::sys_openClicked, this, &z9ktool::showWidget);
     connect(system_tray, &QSystemTrayIcon::activated, this, &z9ktool::iconIsActived);
     connect(system_tray, &SystemTray::sys_setAutorun, this, &z9ktool::setAutorun);
 
     // 12. How each deferred page joins the window when it is made.
+    btnpage.onBuilt([this](button_Widget *page) {
+        installPage(2, page);
+        connect(page, &button_Widget::mouseStatusChange, this, &z9ktool::anim_start);
+        if (m_pagesFilled && device_attached) fill_button_page(&m_buttonReading);
+    });
     ledpage.onBuilt([this](led_Widget *page) {
         installPage(3, page);
         connect(mask_side, &QPushButton::clicked, page->picker, &QWidget::hide);
@@ -354,7 +357,7 @@ void z9ktool::startPageBuilds()
 void z9ktool::postPageBuild()
 {
     if (m_buildPosted) return;
-    if (ledpage.isBuilt() && pointerpage.isBuilt()) return;
+    if (btnpage.isBuilt() && ledpage.isBuilt() && pointerpage.isBuilt()) return;
     m_buildPosted = true;
     // Behind what is queued, so a click waits for one page at most.
     QCoreApplication::postEvent(this, new QEvent(QEvent::Type(BuildPageEvent)),
@@ -363,8 +366,13 @@ void z9ktool::postPageBuild()
 
 void z9ktool::buildNextPage()
 {
-    QWidget *page =
-        ledpage.isBuilt() ? static_cast<QWidget *>(pointerpage) : static_cast<QWidget *>(ledpage);
+    QWidget *page;
+    if (!btnpage.isBuilt())
+        page = btnpage;
+    else if (!ledpage.isBuilt())
+        page = ledpage;
+    else
+        page = pointerpage;
     // Styled now too: a page's first show then costs what a later one does.
     page->ensurePolished();
     postPageBuild();
@@ -765,9 +773,13 @@ void z9ktool::update_mouse_status()
 
 void z9ktool::update_ui()
 {
-    fill_button_page();
-    // Pages not made yet are filled when they are.
+    // Pages not made yet are filled when they are; the buttons page's
+    // read is made now all the same, in its place among the refresh's reads.
     m_pagesFilled = true;
+    if (btnpage.isBuilt())
+        fill_button_page();
+    else
+        m_buttonReading = button_Widget::fetch_button_function(2);
     if (ledpage.isBuilt()) fill_led_page();
     if (pointerpage.isBuilt()) fill_pointer_page();
 
@@ -778,15 +790,18 @@ void z9ktool::update_ui()
     reset_btn->setEnabled(true);
 }
 
-void z9ktool::fill_button_page()
+void z9ktool::fill_button_page(const button_Widget::ButtonReading *read)
 {
-    // Top view, side marker 3, then read button 2.
+    // Top view, side marker 3, then button 2: read now, or shown as read.
     {
         QSignalBlocker b1(btnpage->viewBtn), b2(btnpage->m_side_button), b3(btnpage->m_top_button);
         btnpage->viewBtn->button(1)->setChecked(true);
         btnpage->m_side_button->button(3)->setChecked(true);
+        if (read) btnpage->m_top_button->button(2)->setChecked(true);
     }
-    if (btnpage->m_top_button->button(2)->isChecked())
+    if (read)
+        btnpage->show_button_function(*read);
+    else if (btnpage->m_top_button->button(2)->isChecked())
         btnpage->read_button_function(2, true);
     else
         btnpage->m_top_button->button(2)->setChecked(true);

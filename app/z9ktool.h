@@ -10,6 +10,8 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include "button_widget.h"
+
 #include <functional>
 
 class QButtonGroup;
@@ -74,7 +76,7 @@ public:
     QLabel *rear_mask;
     disconnect_Widget *disconnectpage;
     Mainpage *mainpage;
-    button_Widget *btnpage;
+    DeferredPage<button_Widget> btnpage;
     DeferredPage<led_Widget> ledpage;
     DeferredPage<pointer_Widget> pointerpage;
     config_Widget *configpage;
@@ -198,11 +200,14 @@ private:
     // The pages not yet made are made one per turn of the event loop.
     bool m_buildPosted = false;
     bool m_pagesFilled = false; // update_ui has filled the pages made so far
+    // What the refresh read for the buttons page when it was not made yet.
+    button_Widget::ButtonReading m_buttonReading;
     void startPageBuilds();
     void postPageBuild();
     void buildNextPage();
     void installPage(int index, QWidget *page);
-    void fill_button_page();
+    // read: what the refresh read for it before it was made; null to read now.
+    void fill_button_page(const button_Widget::ButtonReading *read = nullptr);
     void fill_led_page();
     void fill_pointer_page();
     // A flash that cannot start: the reason in the dialog, which can be closed.

@@ -3,6 +3,7 @@
 #include "virtualmouse.h"
 
 #include "button_widget.h"
+#include "micro_widget.h"
 #include "led_widget.h"
 #include "navbtn.h"
 #include "pictures.h"
@@ -370,19 +371,37 @@ void click(QAbstractButton *b)
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-// The lighting and pointer pages as they look.
+// The buttons, lighting and pointer pages as they look.
 QList<QImage> pageLooks(z9ktool &w)
 {
-    return {w.ledpage->grab().toImage(), w.pointerpage->grab().toImage()};
+    return {w.btnpage->grab().toImage(), w.ledpage->grab().toImage(),
+            w.pointerpage->grab().toImage()};
 }
 } // namespace
 
 void Window::pagesMadeLaterShowWhatTheRefreshRead()
 {
-    // A mouse set away from what the pages show before any read.
+    // A mouse set away from what the pages show before any read: button 2
+    // runs a macro, which the refresh reads over the configuration channel.
     {
         z9ktool w;
         attach_at_start(w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        click(w.nav_btns->button(2));
+        QTRY_VERIFY(!w.animation_timer->isActive());
+        click(w.btnpage->m_top_button3);
+        click(w.btnpage->nav_micro);
+        micro_Widget *rec = w.btnpage->micro_area;
+        for (quint8 key : {quint8(HID_A), quint8(HID_A + 1)})
+            for (bool up : {false, true}) {
+                key_record r;
+                r.keyCode = key;
+                r.press = up;
+                r.interval_time = 40;
+                rec->btn_records << r;
+            }
+        click(rec->save_micro);
         click(w.nav_btns->button(3));
         click(w.ledpage->front_mode_btn->button(2));
         click(w.ledpage->rear_mode_btn->button(3));
@@ -395,6 +414,7 @@ void Window::pagesMadeLaterShowWhatTheRefreshRead()
     QList<QImage> early;
     {
         z9ktool w;
+        w.btnpage.get();
         w.ledpage.get();
         w.pointerpage.get();
         attach_at_start(w);
@@ -406,19 +426,22 @@ void Window::pagesMadeLaterShowWhatTheRefreshRead()
     z9ktool w;
     attach_at_start(w);
     w.show();
+    QVERIFY(!w.btnpage.isBuilt());
     QVERIFY(!w.ledpage.isBuilt());
     QVERIFY(!w.pointerpage.isBuilt());
-    QVERIFY(w.side_stack->widget(3) != nullptr);
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     // Made after the first paint, one per turn of the event loop, in their places.
-    QTRY_VERIFY(w.ledpage.isBuilt() && w.pointerpage.isBuilt());
+    QTRY_VERIFY(w.btnpage.isBuilt() && w.ledpage.isBuilt() && w.pointerpage.isBuilt());
     QCOMPARE(w.side_stack->count(), 6);
+    QCOMPARE(w.side_stack->indexOf(w.btnpage), 2);
     QCOMPARE(w.side_stack->indexOf(w.ledpage), 3);
     QCOMPARE(w.side_stack->indexOf(w.pointerpage), 4);
     QCOMPARE(w.side_stack->currentIndex(), 1);
+    QVERIFY(w.btnpage->nav_micro->isChecked());
+    QCOMPARE(w.btnpage->micro_area->btn_records.size(), 4);
     const QList<QImage> late = pageLooks(w);
-    QCOMPARE(late[0], early[0]);
-    QCOMPARE(late[1], early[1]);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(late[i], early[i]);
     // And they answer as they did: the lighting page's effect tints the picture.
     click(w.nav_btns->button(3));
     QCOMPARE(w.side_stack->currentWidget(), static_cast<QWidget *>(w.ledpage));
@@ -441,7 +464,7 @@ void Window::pagesAreMadeWithoutAPaint()
     // Started hidden (in the tray): made all the same, once the event loop runs.
     z9ktool w;
     attach_at_start(w);
-    QTRY_VERIFY(w.ledpage.isBuilt() && w.pointerpage.isBuilt());
+    QTRY_VERIFY(w.btnpage.isBuilt() && w.ledpage.isBuilt() && w.pointerpage.isBuilt());
     QVERIFY(w.isHidden());
 
     // A page asked for while its stand-in is on show takes its place on show.
