@@ -151,6 +151,32 @@ void attach_at_start(z9ktool &window)
     }
 }
 
+#ifdef Q_OS_LINUX
+namespace
+{
+// Reading fontconfig's configuration is about a sixth of start-up's work,
+// and nothing needs it until the first text is laid out: it is read on a
+// second core while the application object is made. Waited for before any
+// text is laid out, so that it is never read twice at once; and when the
+// program ends, which an exit from within the application object may be.
+struct FontSetUp {
+    std::thread thread;
+    bool started = false;
+    void wait()
+    {
+        if (thread.joinable()) thread.join();
+    }
+    ~FontSetUp() { wait(); }
+};
+
+FontSetUp &font_set_up()
+{
+    static FontSetUp f;
+    return f;
+}
+} // namespace
+#endif
+
 void prepare_platform()
 {
 #ifdef Q_OS_LINUX
@@ -158,16 +184,18 @@ void prepare_platform()
     // the OpenGL driver stack (with LLVM, some 50 MB resident) for nothing.
     if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
-    // Reading fontconfig's configuration is about a sixth of start-up's
-    // work, and nothing needs it until the first text is laid out: it is
-    // done on a second core meanwhile. Should the window's first text come
-    // first, both read it and the first one done is kept (fontconfig's
-    // set-up is made for that). Joined when the program ends, which an early
-    // exit may be.
-    static struct FontSetUp {
-        std::thread thread{[] { FcInit(); }};
-        ~FontSetUp() { thread.join(); }
-    } fonts;
+    FontSetUp &fonts = font_set_up();
+    if (!fonts.started) {
+        fonts.started = true;
+        fonts.thread = std::thread([] { FcInit(); });
+    }
+#endif
+}
+
+void wait_for_fonts()
+{
+#ifdef Q_OS_LINUX
+    font_set_up().wait();
 #endif
 }
 
@@ -175,6 +203,7 @@ int kivo_main(int argc, char **argv)
 {
     prepare_platform();
     QApplication a(argc, argv);
+    wait_for_fonts();
     // The window's close button only hides it; the program lives in the tray.
     a.setQuitOnLastWindowClosed(false);
 

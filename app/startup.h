@@ -27,8 +27,12 @@ void show_startup_box(const QString &title, const QString &text);
 // First open of the mouse and the window's initial state.
 void attach_at_start(z9ktool &window);
 
-// Settings of the windowing system made before the application exists.
+// Settings of the windowing system made before the application exists, and
+// the fonts' set-up started on a second thread meanwhile.
 void prepare_platform();
+// Waits for that set-up to end: called once the application exists, before
+// any text is laid out.
+void wait_for_fonts();
 
 // The whole program; returns the process's exit code.
 int kivo_main(int argc, char **argv);

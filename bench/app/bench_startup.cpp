@@ -170,6 +170,7 @@ int runProgram(int argc, char **argv)
     // which would make rounds depend on each other.
     prepare_platform();
     QApplication a(argc, argv);
+    wait_for_fonts();
     const double cpuApp = probe::cpuMs();
     a.setQuitOnLastWindowClosed(false);
     QCommandLineParser parser;
