@@ -204,10 +204,9 @@ void micro_Widget::upload_macro(int button_id)
 
 bool micro_Widget::download_macro(int button_id, bool delays, int length)
 {
-    rec_delay = delays;
-    btn_records.clear();
-    const bool complete = fetch_macro(button_id, length, &btn_records);
-    show_records_list(rec_delay);
+    QVector<key_record> records;
+    const bool complete = fetch_macro(button_id, length, &records);
+    show_macro(delays, records);
     return complete;
 }
 
