@@ -1,11 +1,11 @@
 #include "startup.h"
 
-#include "kivoctl_apply.h"
-#include "kivoctl_server.h"
-#include "kivomouse.h"
-#include "loaderror.h"
-#include "quitsignals.h"
-#include "z9ktool.h"
+#include "kivoctl/kivoctl_apply.h"
+#include "kivoctl/kivoctl_server.h"
+#include "device/kivomouse.h"
+#include "platform/loaderror.h"
+#include "platform/quitsignals.h"
+#include "window/z9ktool.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

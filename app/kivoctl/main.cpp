@@ -1,12 +1,12 @@
 // kivoctl: the mouse from the command line. A running program is asked over
 // its local server; otherwise the window is built hidden on the offscreen
 // platform, holding the single-instance marker, and does the work itself.
-#include "kivoctl_apply.h"
-#include "kivoctl_request.h"
-#include "kivoctl_server.h"
-#include "kivomouse.h"
+#include "kivoctl/kivoctl_apply.h"
+#include "kivoctl/kivoctl_request.h"
+#include "kivoctl/kivoctl_server.h"
+#include "device/kivomouse.h"
 #include "startup.h"
-#include "z9ktool.h"
+#include "window/z9ktool.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "autorun.h"
+#include "platform/autorun.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "devbroadcast.h"
+#include "platform/devbroadcast.h"
 
 #include <QtGlobal>
 #include <cstring>

@@ -1,5 +1,5 @@
-#include "devnotify.h"
-#include "devbroadcast.h"
+#include "platform/devnotify.h"
+#include "platform/devbroadcast.h"
 
 #include <QSocketNotifier>
 #include <cerrno>

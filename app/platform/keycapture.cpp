@@ -1,6 +1,6 @@
 // The part of the keyboard capture that both platforms share: which captures
 // run, in which order, and ending them when their window goes away.
-#include "keycapture.h"
+#include "platform/keycapture.h"
 
 #include <QCoreApplication>
 #include <QEvent>

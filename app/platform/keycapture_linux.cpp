@@ -2,8 +2,8 @@
 // anywhere come to this program and to no other, and an application-wide event
 // filter that hands each key press and release to the current capture's
 // procedure as the Windows hook would, and keeps it from every widget.
-#include "keycapture.h"
-#include "x11keys.h"
+#include "platform/keycapture.h"
+#include "platform/x11keys.h"
 
 #include <QApplication>
 #include <QGuiApplication>

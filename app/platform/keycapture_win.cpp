@@ -1,7 +1,7 @@
 // Windows: a low-level keyboard hook for all threads of the desktop. The
 // system calls it on the thread that installed it (the GUI thread) through its
 // message loop; the capture started last gets each key.
-#include "keycapture.h"
+#include "platform/keycapture.h"
 
 #include <windows.h>
 

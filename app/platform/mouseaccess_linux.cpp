@@ -1,7 +1,7 @@
-#include "mouseaccess.h"
+#include "platform/mouseaccess.h"
 
 #include "hidraw_scan.h"
-#include "kivomouse.h"
+#include "device/kivomouse.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "mouseaccess.h"
+#include "platform/mouseaccess.h"
 
 namespace mouseaccess
 {

@@ -1,3 +1,3 @@
-#include "quitsignals.h"
+#include "platform/quitsignals.h"
 
 void quit_on_termination_signals() {}

@@ -1,4 +1,4 @@
-#include "kivomouse.h"
+#include "device/kivomouse.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "windrag.h"
+#include "platform/windrag.h"
 
 #include <QWidget>
 #include <QWindow>

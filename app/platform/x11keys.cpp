@@ -1,4 +1,4 @@
-#include "x11keys.h"
+#include "platform/x11keys.h"
 
 #include <QKeyEvent>
 

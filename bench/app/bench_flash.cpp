@@ -1,13 +1,13 @@
 // Figures of a flash: a 64 KiB MCU body through the window's RunFWUpdate on the
 // virtual mouse (packets per second, total time, the library's share of it),
 // and the CRC's throughput. Prints; never fails on a time.
-#include "config_widget.h"
-#include "fwimage.h"
-#include "kivomouse.h"
+#include "pages/settings/config_widget.h"
+#include "device/fwimage.h"
+#include "device/kivomouse.h"
 #include "startup.h"
-#include "update_dialog.h"
+#include "pages/settings/update_dialog.h"
 #include "vmouse.h"
-#include "z9ktool.h"
+#include "window/z9ktool.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 // 1 ms). Transfer: a 128-event upload plus its download through the library on
 // the virtual mouse, in ms per round trip (aim: under 5 ms).
 // Uses the platform the environment names (offscreen when there is no display).
-#include "kivomouse.h"
-#include "micro_widget.h"
+#include "device/kivomouse.h"
+#include "pages/buttons/micro_widget.h"
 #include "startup.h"
 #include "vmouse.h"
 

@@ -2,7 +2,7 @@
 // view, scan-line walk against a naive pixel()/setPixel() walk, in one run.
 // Aim: at most 1 ms per mask, since it is redone on every view change and
 // every colour change.
-#include "recolor.h"
+#include "view/recolor.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -3,7 +3,7 @@
 // of the chaos soak's seeded user, so that a slowdown shows.
 #include "chaosdriver.h"
 
-#include "led_widget.h"
+#include "pages/lighting/led_widget.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -14,11 +14,11 @@
 // Uses the platform the environment names (offscreen when there is no display).
 // BENCH_STEPS=1 prints each animation step of the children on stderr;
 // BENCH_GAP_MS=n waits n ms between the steps instead of the program's 40.
-#include "kivomouse.h"
+#include "device/kivomouse.h"
 #include "startup.h"
 #include "startup_probe.h"
-#include "button_widget.h"
-#include "z9ktool.h"
+#include "pages/buttons/button_widget.h"
+#include "window/z9ktool.h"
 
 #include <QAbstractButton>
 #include <QApplication>

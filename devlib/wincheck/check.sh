@@ -51,7 +51,7 @@ fi
 
 echo "== building the loader"
 "$cxx" -std=c++17 -O2 -Wall -Wextra -Werror -o "$out/velqa_loader.exe" \
-    -I"$src/../app/platform" "$(dirname "$0")/loader.cpp" -static-libgcc -static-libstdc++ ||
+    -I"$src/../app" "$(dirname "$0")/loader.cpp" -static-libgcc -static-libstdc++ ||
     fail "the loader does not build"
 
 echo "== running the loader under wine"

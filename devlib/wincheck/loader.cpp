@@ -3,7 +3,7 @@
 // code is the number of failed checks.
 #include <windows.h>
 
-#include "loaderror.h"
+#include "platform/loaderror.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,11 +1,11 @@
 // A mouse that is plugged in but whose hidraw node this user may not open,
 // on a fake sysfs and /dev tree with the real libvelqa.so; and the path the
 // autostart entry runs for an installed program.
-#include "autorun.h"
-#include "disconnect_widget.h"
-#include "kivomouse.h"
+#include "platform/autorun.h"
+#include "window/disconnect_widget.h"
+#include "device/kivomouse.h"
 #include "startup.h"
-#include "z9ktool.h"
+#include "window/z9ktool.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 // low-battery notification the tray shows for it.
 #include "virtualmouse.h"
 
-#include "system_tray.h"
-#include "z9ktool.h"
+#include "window/system_tray.h"
+#include "window/z9ktool.h"
 
 #include <QLabel>
 #include <QSignalSpy>

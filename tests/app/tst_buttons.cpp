@@ -3,13 +3,13 @@
 // by key events that carry X11 key codes (the same way the seam feeds it).
 #include "virtualmouse.h"
 
-#include "button_widget.h"
-#include "combo_widget.h"
-#include "func_widget.h"
-#include "keycapture.h"
-#include "micro_widget.h"
-#include "mkey_edit.h"
-#include "z9ktool.h"
+#include "pages/buttons/button_widget.h"
+#include "pages/buttons/combo_widget.h"
+#include "pages/buttons/func_widget.h"
+#include "platform/keycapture.h"
+#include "pages/buttons/micro_widget.h"
+#include "pages/buttons/mkey_edit.h"
+#include "window/z9ktool.h"
 
 #include <QButtonGroup>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // The colour picker popup through real presses at popup coordinates: the hue
 // and saturation of a click, the marker placed for a given colour, the
 // brightness slider, hiding, and the wheel's colours.
-#include "colorpicker.h"
-#include "colorwheel.h"
+#include "pages/lighting/colorpicker.h"
+#include "pages/lighting/colorwheel.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -3,12 +3,12 @@
 // and the factory-reset confirmation.
 #include "virtualmouse.h"
 
-#include "config_widget.h"
-#include "confirm_dialog.h"
-#include "fwimage.h"
+#include "pages/settings/config_widget.h"
+#include "pages/settings/confirm_dialog.h"
+#include "device/fwimage.h"
 #include "stm32crc.h"
-#include "update_dialog.h"
-#include "z9ktool.h"
+#include "pages/settings/update_dialog.h"
+#include "window/z9ktool.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The keyboard capture seam without a display server: the key-code table, the
 // event translation, and which capture gets the keys and when captures end.
-#include "keycapture.h"
-#include "x11keys.h"
+#include "platform/keycapture.h"
+#include "platform/x11keys.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

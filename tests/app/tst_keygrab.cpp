@@ -1,8 +1,8 @@
 // The keyboard capture on a real X server (Xvfb, started by the test command):
 // the grab is one that other clients run into, keys typed by xdotool reach the
 // procedure with their Windows virtual keys, and every way out releases it.
-#include "keycapture.h"
-#include "mkey_edit.h"
+#include "platform/keycapture.h"
+#include "pages/buttons/mkey_edit.h"
 #include "xgrabprobe.h"
 
 #include <QLineEdit>

@@ -3,11 +3,11 @@
 // zone switch with its animation.
 #include "virtualmouse.h"
 
-#include "button_widget.h"
-#include "col_btn.h"
-#include "colorpicker.h"
-#include "led_widget.h"
-#include "z9ktool.h"
+#include "pages/buttons/button_widget.h"
+#include "pages/lighting/col_btn.h"
+#include "pages/lighting/colorpicker.h"
+#include "pages/lighting/led_widget.h"
+#include "window/z9ktool.h"
 
 #include <QButtonGroup>
 #include <QLabel>

@@ -2,11 +2,11 @@
 // list it shows, and the macro's way to and from the virtual mouse's memory.
 #include "virtualmouse.h"
 
-#include "button_widget.h"
-#include "keycapture.h"
-#include "navbtn.h"
-#include "z9ktool.h"
-#include "micro_widget.h"
+#include "pages/buttons/button_widget.h"
+#include "platform/keycapture.h"
+#include "window/navbtn.h"
+#include "window/z9ktool.h"
+#include "pages/buttons/micro_widget.h"
 
 #include <QButtonGroup>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // The macro recorder on a real X server (Xvfb): keys typed by xdotool reach
 // the recorder through the keyboard grab, and every stop lets the grab go.
-#include "keycapture.h"
-#include "micro_widget.h"
+#include "platform/keycapture.h"
+#include "pages/buttons/micro_widget.h"
 
 #include <QListWidget>
 #include <QProcess>

@@ -1,9 +1,9 @@
 // The cheaper forms of the pictures paint what the PNGs hold: the built-in
 // pixels of the background and the first view, its masks' lit parts, the transition frames, and the
 // zone masks tinted in their colour table.
-#include "pictures.h"
-#include "rawpicture.h"
-#include "recolor.h"
+#include "view/pictures.h"
+#include "view/rawpicture.h"
+#include "view/recolor.h"
 
 #include <QtTest>
 

@@ -2,10 +2,10 @@
 // five DPI sliders, driven by presses, drags and keys as a user gives them.
 #include "virtualmouse.h"
 
-#include "dpi_widget.h"
-#include "pointer_widget.h"
-#include "report_widget.h"
-#include "z9ktool.h"
+#include "pages/pointer/dpi_widget.h"
+#include "pages/pointer/pointer_widget.h"
+#include "pages/pointer/report_widget.h"
+#include "window/z9ktool.h"
 
 #include <QButtonGroup>
 #include <QLabel>

@@ -2,15 +2,15 @@
 // and version refresh and the factory reset.
 #include "virtualmouse.h"
 
-#include "colorpicker.h"
-#include "config_widget.h"
-#include "confirm_dialog.h"
-#include "dpi_widget.h"
-#include "led_widget.h"
-#include "pointer_widget.h"
-#include "report_widget.h"
-#include "update_dialog.h"
-#include "z9ktool.h"
+#include "pages/lighting/colorpicker.h"
+#include "pages/settings/config_widget.h"
+#include "pages/settings/confirm_dialog.h"
+#include "pages/pointer/dpi_widget.h"
+#include "pages/lighting/led_widget.h"
+#include "pages/pointer/pointer_widget.h"
+#include "pages/pointer/report_widget.h"
+#include "pages/settings/update_dialog.h"
+#include "window/z9ktool.h"
 
 #include <QButtonGroup>
 #include <QLabel>

@@ -3,9 +3,9 @@
 // changing by double click, deleting in manage mode, and the fallback folder.
 #include "virtualmouse.h"
 
-#include "col_btn.h"
-#include "colorpicker.h"
-#include "led_widget.h"
+#include "pages/lighting/col_btn.h"
+#include "pages/lighting/colorpicker.h"
+#include "pages/lighting/led_widget.h"
 
 #include <QButtonGroup>
 #include <QSettings>

@@ -1,4 +1,4 @@
-#include "recolor.h"
+#include "view/recolor.h"
 
 #include <QtTest>
 

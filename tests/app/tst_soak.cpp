@@ -5,10 +5,10 @@
 #include "nginx_server.h"
 #include "virtualmouse.h"
 
-#include "config_widget.h"
-#include "led_widget.h"
-#include "update_dialog.h"
-#include "z9ktool.h"
+#include "pages/settings/config_widget.h"
+#include "pages/lighting/led_widget.h"
+#include "pages/settings/update_dialog.h"
+#include "window/z9ktool.h"
 
 #include <QButtonGroup>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // The program as a process: options, the single instance, refusing a missing
 // or incomplete device library.
-#include "loaderror.h"
+#include "platform/loaderror.h"
 #include "startup.h"
 
 #include <QFile>

@@ -4,12 +4,12 @@
 #include "nginx_server.h"
 #include "virtualmouse.h"
 
-#include "autorun.h"
-#include "config_widget.h"
-#include "navbtn.h"
-#include "update.h"
-#include "update_dialog.h"
-#include "z9ktool.h"
+#include "platform/autorun.h"
+#include "pages/settings/config_widget.h"
+#include "window/navbtn.h"
+#include "update/update.h"
+#include "pages/settings/update_dialog.h"
+#include "window/z9ktool.h"
 
 #include <JlCompress.h>
 #include <quazip.h>

@@ -2,14 +2,14 @@
 // view animation and the tinted lighting zones.
 #include "virtualmouse.h"
 
-#include "button_widget.h"
-#include "micro_widget.h"
-#include "led_widget.h"
-#include "navbtn.h"
-#include "pictures.h"
-#include "pointer_widget.h"
-#include "report_widget.h"
-#include "z9ktool.h"
+#include "pages/buttons/button_widget.h"
+#include "pages/buttons/micro_widget.h"
+#include "pages/lighting/led_widget.h"
+#include "window/navbtn.h"
+#include "view/pictures.h"
+#include "pages/pointer/pointer_widget.h"
+#include "pages/pointer/report_widget.h"
+#include "window/z9ktool.h"
 
 #include <QButtonGroup>
 #include <QLabel>

@@ -2,7 +2,7 @@
 #ifndef VIRTUALMOUSE_H
 #define VIRTUALMOUSE_H
 
-#include "kivomouse.h"
+#include "device/kivomouse.h"
 #include "startup.h"
 #include "vmouse.h"
 

@@ -1,7 +1,7 @@
 // The device-change broadcast record: on Windows any program can send the
 // window a WM_DEVICECHANGE with a record of its choosing, and the record's own
 // size field says how long it claims to be.
-#include "devbroadcast.h"
+#include "platform/devbroadcast.h"
 #include "quiet.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The firmware image: downloaded from the update server (or put in the
 // program's folder by anyone), its header decides how much is sent to the mouse.
-#include "fwimage.h"
+#include "device/fwimage.h"
 
 #include <QByteArray>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The update manifest: text from the update server (or whoever answers in its
 // place), read for the program's and the firmware's versions.
 #include "quiet.h"
-#include "updaterules.h"
+#include "update/updaterules.h"
 
 #include <QByteArray>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // anyone who can put a file there chooses the name, and an old-looking one gets
 // deleted.
 #include "quiet.h"
-#include "updaterules.h"
+#include "update/updaterules.h"
 
 #include <QString>
 #include <cstdint>

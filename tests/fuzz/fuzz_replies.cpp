@@ -6,11 +6,11 @@
 #include "quiet.h"
 #include "velqa_fuzz.h"
 
-#include "button_widget.h"
-#include "kivomouse.h"
-#include "led_widget.h"
+#include "pages/buttons/button_widget.h"
+#include "device/kivomouse.h"
+#include "pages/lighting/led_widget.h"
 #include "startup.h"
-#include "z9ktool.h"
+#include "window/z9ktool.h"
 
 #include <QAbstractButton>
 #include <QApplication>

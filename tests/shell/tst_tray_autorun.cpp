@@ -1,5 +1,5 @@
 #include "platform/autorun.h"
-#include "system_tray.h"
+#include "window/system_tray.h"
 
 #include <QAction>
 #include <QMenu>

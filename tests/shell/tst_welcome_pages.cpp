@@ -1,6 +1,6 @@
-#include "disconnect_widget.h"
-#include "hoverbtn.h"
-#include "mainpage.h"
+#include "window/disconnect_widget.h"
+#include "window/hoverbtn.h"
+#include "window/mainpage.h"
 
 #include <QLabel>
 #include <QVariantAnimation>

@@ -3,7 +3,7 @@
 // program takes the pixels from its own file instead of decoding the PNG.
 // rawpicture --mask <in.png> <out>: writes a palette mask as its colour table
 // and the part of it that holds every pixel not reading 0.
-#include "rawpicture.h" // app/
+#include "view/rawpicture.h" // app/
 
 #include <QFile>
 #include <QImage>

@@ -1,0 +1,540 @@
+#include "kivoctl/kivoctl_apply.h"
+
+#include "pages/buttons/button_widget.h"
+#include "pages/lighting/col_btn.h"
+#include "pages/buttons/combo_widget.h"
+#include "pages/pointer/dpi_widget.h"
+#include "device/fwimage.h"
+#include "device/kivomouse.h"
+#include "pages/lighting/led_widget.h"
+#include "pages/buttons/micro_widget.h"
+#include "pages/buttons/mkey_edit.h"
+#include "pages/pointer/pointer_widget.h"
+#include "pages/pointer/report_widget.h"
+#include "pages/settings/update_dialog.h"
+#include "window/z9ktool.h"
+
+#include <QButtonGroup>
+#include <QColor>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPushButton>
+#include <QSharedMemory>
+#include <QSlider>
+#include <cstring>
+
+namespace kivoctl
+{
+
+QSharedMemory *instance_marker = nullptr;
+
+void set_marker_state(char state)
+{
+    if (!instance_marker || !instance_marker->isAttached()) return;
+    instance_marker->lock();
+    static_cast<char *>(instance_marker->data())[0] = state;
+    instance_marker->unlock();
+}
+
+char marker_state(QSharedMemory &attached)
+{
+    if (!attached.isAttached() || attached.size() < 1) return MarkerIdle;
+    attached.lock();
+    const char c = static_cast<const char *>(attached.constData())[0];
+    attached.unlock();
+    return c;
+}
+
+FlashMark::FlashMark()
+    : m_before(instance_marker && instance_marker->isAttached() ? marker_state(*instance_marker)
+                                                                : char(MarkerIdle))
+{
+    set_marker_state(MarkerFlashing);
+}
+
+FlashMark::~FlashMark()
+{
+    set_marker_state(m_before);
+}
+
+namespace
+{
+
+const int kRateCodes[4][2] = {{125, 8}, {250, 4}, {500, 2}, {1000, 1}};
+
+int rate_code(int hz)
+{
+    for (const auto &r : kRateCodes)
+        if (r[0] == hz) return r[1];
+    return 0;
+}
+
+int rate_hz(int code)
+{
+    for (const auto &r : kRateCodes)
+        if (r[1] == code) return r[0];
+    return 0;
+}
+
+// A click on a button of the group: the group reports the toggle to the
+// page's slot. A click on the checked one would send nothing; a request sends
+// its value all the same, through the same slot.
+void press(QButtonGroup *group, int id)
+{
+    QAbstractButton *b = group->button(id);
+    if (!b) return;
+    if (!b->isChecked())
+        b->setChecked(true);
+    else
+        emit group->idToggled(id, true);
+}
+
+QButtonGroup *effect_group(led_Widget *led, int zone)
+{
+    return zone == 1 ? led->front_mode_btn : led->rear_mode_btn;
+}
+
+int preset_with(led_Widget *led, const quint8 *rgb)
+{
+    for (int k = 1; k <= color_num && k <= 8; ++k) {
+        const Col_Btn *c = led->swatch(k);
+        if (c && c->rgb_r == rgb[0] && c->rgb_g == rgb[1] && c->rgb_b == rgb[2]) return k;
+    }
+    return 0;
+}
+
+// The effect a zone ends up with: the one asked for, else the page's.
+int effect_after(z9ktool &w, int zone, const ZoneRequest &z)
+{
+    return z.effect >= 0 ? z.effect : effect_group(w.ledpage, zone)->checkedId();
+}
+
+QString zone_key(int zone)
+{
+    return zone == 1 ? QStringLiteral("front") : QStringLiteral("rear");
+}
+
+// What only the present state can refuse; empty when the request can go.
+QString check_against_page(z9ktool &w, const Request &r)
+{
+    QVector<QRgb> missing;
+    for (int zone = 0; zone < 2; ++zone) {
+        const ZoneRequest &z = r.zone[zone];
+        if (!z.given) continue;
+        const int effect = effect_after(w, zone, z);
+        const bool colourFits = effect == 1 || effect == 2 || effect == 3;
+        const bool speedFits = effect == 2 || effect == 3 || effect == 6;
+        const QString name = effect_name(effect).isEmpty() ? QStringLiteral("its present effect")
+                                                           : effect_name(effect);
+        if (r.command == Request::Set) {
+            if (z.hasColour && !colourFits)
+                return QStringLiteral("%1: %2 takes no colour").arg(zone_key(zone), name);
+            if (z.speed && !speedFits)
+                return QStringLiteral("%1: %2 has no speed").arg(zone_key(zone), name);
+        }
+        const bool usesPreset = r.command == Request::Set ? z.hasColour : effect != 6;
+        if (usesPreset && !preset_with(w.ledpage, z.rgb)) {
+            const QRgb c = qRgb(z.rgb[0], z.rgb[1], z.rgb[2]);
+            if (!missing.contains(c)) missing << c;
+        }
+    }
+    if (color_num + missing.size() > 8)
+        return QStringLiteral("%1 is not among the colour presets and there is no room "
+                              "for it (8 in use)")
+            .arg(QColor(missing.last()).name());
+    return QString();
+}
+
+// ---- pointer ----------------------------------------------------------------------
+
+void apply_rate(z9ktool &w, int hz)
+{
+    press(w.pointerpage->report_area->report_button, rate_code(hz));
+}
+
+void apply_dpi(z9ktool &w, const Request &r)
+{
+    dpi_Widget *page = w.pointerpage->dpi_area;
+    int active = r.dpiActive;
+    if (active == 0) {
+        // The level the mouse has active now; its own DPI button may have moved it.
+        unsigned char frame[31] = {0xC2};
+        control_read(frame, dpi_status);
+        active = dpi_status[8] <= 4 ? dpi_status[8] + 1 : 1;
+    }
+    if (r.hasDpi)
+        for (int level = 1; level <= 5; ++level)
+            page->slider(level)->setValue(r.dpi[level - 1] / 50);
+    if (r.command == Request::Restore) {
+        // The frame byte the page leaves alone goes back as the mouse had it.
+        if (r.hasDpiRecord) send_cmd[7] = r.dpiRecord[6];
+        page->dpi_clicked(active);
+    } else {
+        // A click on the level's handle: pressed, then released.
+        page->dpi_clicked(active);
+        page->dpi_update(active);
+    }
+}
+
+// ---- lighting ------------------------------------------------------------------------
+
+void choose_zone(led_Widget *led, int zone)
+{
+    if (led->ledzone_switch->checkedId() != zone)
+        led->ledzone_switch->button(zone)->setChecked(true);
+}
+
+// The colour's preset, clicked; a colour not among them is added as the
+// page's "+" adds one, which applies it.
+void click_colour(led_Widget *led, const quint8 *rgb)
+{
+    const int k = preset_with(led, rgb);
+    if (k)
+        press(led->color_btn_g, k);
+    else
+        led->add_preset(QColor(rgb[0], rgb[1], rgb[2]));
+}
+
+void set_zone(z9ktool &w, int zone, const ZoneRequest &z)
+{
+    led_Widget *led = w.ledpage;
+    choose_zone(led, zone);
+    if (z.effect >= 0) press(effect_group(led, zone), z.effect);
+    if (z.hasColour) click_colour(led, z.rgb);
+    if (z.speed) {
+        if (led->speed_level->value() != z.speed)
+            led->speed_level->setValue(z.speed);
+        else
+            led->change_speed(z.speed);
+    }
+}
+
+// One frame with the zone's whole record: its preset chosen quietly, the
+// slider set quietly, and the bytes the effect's handler leaves alone put
+// back into the frame as the mouse had them.
+void restore_zone(z9ktool &w, int zone, const ZoneRequest &z)
+{
+    led_Widget *led = w.ledpage;
+    choose_zone(led, zone);
+    if (z.effect != 6) {
+        int k = preset_with(led, z.rgb);
+        if (!k) {
+            led->add_preset(QColor(z.rgb[0], z.rgb[1], z.rgb[2]));
+            k = preset_with(led, z.rgb);
+        }
+        const QSignalBlocker quiet(led->color_btn_g);
+        if (QAbstractButton *b = led->color_btn_g->button(k)) b->setChecked(true);
+        (zone == 1 ? front_selected_color : rear_selected_color) = k;
+    }
+    {
+        const QSignalBlocker quiet(led->speed_level);
+        led->speed_level->setValue(z.speed);
+    }
+    send_cmd[3] = quint8(z.speed);
+    memcpy(send_cmd + 6, z.rgb, 3);
+    press(effect_group(led, zone), z.effect);
+}
+
+// ---- buttons -------------------------------------------------------------------------
+
+// The button's view and marker clicked: the page reads the assignment of a
+// button it had not selected. The selected one needs no click.
+void choose_button(button_Widget *page, int id)
+{
+    const bool top = id == 2 || id == 5 || id == 6;
+    const int view = top ? 1 : 2;
+    if (page->viewBtn->checkedId() != view) page->viewBtn->button(view)->setChecked(true);
+    QAbstractButton *marker = (top ? page->m_top_button : page->m_side_button)->button(id);
+    if (!marker->isChecked()) marker->setChecked(true);
+}
+
+void apply_button(z9ktool &w, int id, const ButtonRequest &b, bool restore)
+{
+    button_Widget *page = w.btnpage;
+    choose_button(page, id);
+    if (restore && b.hasRecord && (b.kind == 0 || b.kind == 1)) {
+        send_cmd[4] = b.record[2];
+        send_cmd[5] = b.record[3];
+    }
+    switch (b.kind) {
+    case 0:
+        page->nav_func->setChecked(true);
+        press(page->func_btn_grp, b.code);
+        break;
+    case 1:
+        (b.code >= 10 ? page->nav_func : page->nav_combo)->setChecked(true);
+        press(page->combo_btn_grp, b.code);
+        break;
+    case 3: {
+        page->nav_combo->setChecked(true);
+        mkey_Edit *editor = page->combo_area->mkey_editor;
+        editor->control_key = b.modifiers;
+        editor->key_ascii = b.usage ? hidtovkey(b.usage) : 0;
+        editor->show_mkey();
+        emit editor->mkey_save_clicked();
+        break;
+    }
+    case 2: {
+        page->nav_micro->setChecked(true);
+        micro_Widget *rec = page->micro_area;
+        rec->btn_records.clear();
+        for (const MacroEvent &e : b.events) {
+            key_record k;
+            k.keyCode = e.usage;
+            k.press = e.release ? KEY_UP : KEY_DOWN;
+            k.interval_time = e.wait;
+            rec->btn_records.append(k);
+        }
+        rec->rec_delay = b.delays;
+        rec->show_records_list(b.delays);
+        page->set_micro_function();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// ---- reading ----------------------------------------------------------------------------
+
+QVector<MacroEvent> read_macro(int id, int length)
+{
+    QVector<MacroEvent> out;
+    length = qMin(length, kMaxMacroEvents * 4) / 4 * 4;
+    for (int offset = 0; offset < length; offset += micro_Widget::kChunkBytes) {
+        const int wanted = qMin(length - offset, int(micro_Widget::kChunkBytes));
+        unsigned char request[63] = {0};
+        unsigned char reply[64] = {0};
+        request[0] = 0xf0;
+        request[1] = quint8(id + 10);
+        request[2] = quint8(wanted);
+        fwimage::put_be32(request + 3, quint32(offset));
+        if (!config_read(63, request, reply)) break;
+        for (int j = 0; j < wanted / 4; ++j) {
+            const unsigned char *e = reply + 8 + 4 * j;
+            MacroEvent m;
+            m.usage = e[0];
+            m.release = e[1] != 0;
+            m.wait = quint16((e[2] << 8) | e[3]);
+            out.append(m);
+        }
+    }
+    return out;
+}
+
+QString colour_text(const quint8 *rgb)
+{
+    return QColor(rgb[0], rgb[1], rgb[2]).name();
+}
+
+QString hex(const quint8 *p, int n)
+{
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(p), n).toHex());
+}
+
+QString assignment_or_raw(const quint8 *record)
+{
+    const QString a = assignment_text(record);
+    return a.isEmpty() ? QStringLiteral("unknown:") + hex(record, 4) : a;
+}
+
+Outcome refused(const QString &line)
+{
+    Outcome o;
+    o.code = BadValue;
+    o.err = "kivoctl: " + line.toUtf8() + '\n';
+    return o;
+}
+
+// Whether the mouse came back from a flash running a verified image.
+bool firmware_running()
+{
+    unsigned char reply[64] = {0};
+    m_OpenConfigDevice(USB_VID, USB_PID);
+    config_read(1, get_version, reply);
+    memcpy(fw_version, reply, sizeof reply);
+    return reply[3] != 0xFF && (reply[3] | reply[4] | reply[5]) != 0;
+}
+
+Outcome flash(z9ktool &w, const Request &r)
+{
+    Outcome o;
+    const QString before = w.fwfile;
+    w.fwfile = r.flashFile;
+    // The dialog's own path: shown, then its start button's work.
+    w.update_confirm->show_dialog();
+    w.update_confirm->start_update();
+    const bool cutOff = w.update_confirm->isHidden(); // a write the mouse refused
+    w.fwfile = before;
+    if (cutOff || !firmware_running()) {
+        o.code = Failed;
+        o.err = "kivoctl: the flash did not complete; the mouse runs its loader, flash again\n";
+        return o;
+    }
+    o.out = QStringLiteral("firmware %1.%2.%3\n")
+                .arg(fw_version[3])
+                .arg(fw_version[4])
+                .arg(fw_version[5])
+                .toUtf8();
+    return o;
+}
+
+} // namespace
+
+Snapshot read_snapshot()
+{
+    Snapshot s;
+    unsigned char frame[31] = {0};
+    unsigned char reply[32] = {0};
+    frame[0] = 0x90;
+    s.batteryRead = control_read(frame, reply);
+    s.battery = reply[3];
+    unsigned char version[64] = {0};
+    config_read(1, get_version, version);
+    memcpy(s.version, version + 3, 3);
+    for (int zone = 0; zone < 2; ++zone) {
+        frame[0] = 0xA0;
+        frame[1] = quint8(zone);
+        control_read(frame, reply);
+        memcpy(s.zone[zone], reply + 4, 7);
+    }
+    frame[0] = 0xC2;
+    control_read(frame, reply);
+    memcpy(s.dpi, reply + 3, 8);
+    frame[0] = 0xC4;
+    control_read(frame, reply);
+    s.rate = reply[3];
+    for (int i = 0; i < kButtons; ++i) {
+        const int id = kFirstButton + i;
+        frame[0] = 0xB0;
+        frame[1] = quint8(id);
+        control_read(frame, reply);
+        memcpy(s.button[i], reply + 4, 4);
+        if (s.button[i][0] == 2) s.macro[i] = read_macro(id, s.button[i][2] * 256 + s.button[i][3]);
+    }
+    return s;
+}
+
+QByteArray snapshot_text(const Snapshot &s)
+{
+    QString t;
+    auto line = [&t](const QString &key, const QString &value) {
+        t += key.leftJustified(11) + value + QLatin1Char('\n');
+    };
+    line(QStringLiteral("battery"),
+         s.batteryRead ? QStringLiteral("%1%").arg(s.battery) : QStringLiteral("unknown"));
+    line(QStringLiteral("firmware"),
+         QStringLiteral("%1.%2.%3").arg(s.version[0]).arg(s.version[1]).arg(s.version[2]));
+    QStringList levels;
+    for (int i = 0; i < 5; ++i) {
+        const QString v = QString::number(s.dpi[i] * 50);
+        levels << (i == s.dpi[5] ? QStringLiteral("[%1]").arg(v) : v);
+    }
+    line(QStringLiteral("dpi"), levels.join(QLatin1Char(' ')));
+    line(QStringLiteral("rate"), rate_hz(s.rate) ? QString::number(rate_hz(s.rate))
+                                                 : QStringLiteral("unknown (%1)").arg(s.rate));
+    for (int zone : {1, 0}) {
+        const quint8 *z = s.zone[zone];
+        const QString effect = effect_name(z[0]).isEmpty() ? QStringLiteral("unknown(%1)").arg(z[0])
+                                                           : effect_name(z[0]);
+        line(zone_key(zone),
+             QStringLiteral("%1 %2 speed=%3").arg(effect, colour_text(z + 4)).arg(z[1]));
+    }
+    for (int i = 0; i < kButtons; ++i) {
+        QString a = assignment_or_raw(s.button[i]);
+        if (s.button[i][0] == 2) {
+            a += s.button[i][1] ? QStringLiteral(" (with delays)") : QString();
+            a += QStringLiteral(": ") + macro_lines(s.macro[i]).join(QStringLiteral(", "));
+        }
+        line(QStringLiteral("button%1").arg(kFirstButton + i), a);
+    }
+    return t.toUtf8();
+}
+
+QByteArray snapshot_json(const Snapshot &s)
+{
+    QJsonObject root;
+    root[QStringLiteral("kivoctl")] = 1;
+    root[QStringLiteral("battery")] = s.batteryRead ? QJsonValue(s.battery) : QJsonValue();
+    root[QStringLiteral("firmware")] =
+        QStringLiteral("%1.%2.%3").arg(s.version[0]).arg(s.version[1]).arg(s.version[2]);
+    QJsonObject dpi;
+    QJsonArray levels;
+    for (int i = 0; i < 5; ++i)
+        levels.append(s.dpi[i] * 50);
+    dpi[QStringLiteral("levels")] = levels;
+    dpi[QStringLiteral("active")] = s.dpi[5] + 1;
+    dpi[QStringLiteral("count")] = s.dpi[7];
+    dpi[QStringLiteral("record")] = hex(s.dpi, 8);
+    root[QStringLiteral("dpi")] = dpi;
+    root[QStringLiteral("rate")] = rate_hz(s.rate) ? QJsonValue(rate_hz(s.rate)) : QJsonValue();
+    for (int zone : {1, 0}) {
+        const quint8 *z = s.zone[zone];
+        QJsonObject o;
+        o[QStringLiteral("effect")] =
+            effect_name(z[0]).isEmpty() ? QJsonValue() : effect_name(z[0]);
+        o[QStringLiteral("speed")] = z[1];
+        o[QStringLiteral("colour")] = colour_text(z + 4);
+        o[QStringLiteral("record")] = hex(z, 7);
+        root[zone_key(zone)] = o;
+    }
+    QJsonObject buttons;
+    for (int i = 0; i < kButtons; ++i) {
+        QJsonObject o;
+        o[QStringLiteral("assign")] = assignment_or_raw(s.button[i]);
+        if (s.button[i][0] == 2) {
+            o[QStringLiteral("delays")] = s.button[i][1] != 0;
+            o[QStringLiteral("events")] = QJsonArray::fromStringList(macro_lines(s.macro[i]));
+        }
+        o[QStringLiteral("record")] = hex(s.button[i], 4);
+        buttons[QStringLiteral("button%1").arg(kFirstButton + i)] = o;
+    }
+    root[QStringLiteral("buttons")] = buttons;
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+Outcome execute(z9ktool &w, const Request &r)
+{
+    Outcome o;
+    if (!device_attached) {
+        o.code = NoMouse;
+        o.err = "kivoctl: no mouse\n";
+        return o;
+    }
+    switch (r.command) {
+    case Request::Show: {
+        const Snapshot s = read_snapshot();
+        o.out = r.json ? snapshot_json(s) : snapshot_text(s);
+        return o;
+    }
+    case Request::Reset:
+        w.reset_to_factory();
+        return o;
+    case Request::Flash:
+        return flash(w, r);
+    case Request::Set:
+    case Request::Restore:
+        break;
+    default:
+        return refused(QStringLiteral("nothing to do"));
+    }
+
+    const QString refusal = check_against_page(w, r);
+    if (!refusal.isEmpty()) return refused(refusal);
+    const bool restore = r.command == Request::Restore;
+    if (r.rate) apply_rate(w, r.rate);
+    if (r.hasDpi || r.dpiActive) apply_dpi(w, r);
+    for (int zone : {1, 0}) {
+        if (!r.zone[zone].given) continue;
+        if (restore)
+            restore_zone(w, zone, r.zone[zone]);
+        else
+            set_zone(w, zone, r.zone[zone]);
+    }
+    for (int i = 0; i < kButtons; ++i)
+        if (r.button[i].given) apply_button(w, kFirstButton + i, r.button[i], restore);
+    return o;
+}
+
+} // namespace kivoctl

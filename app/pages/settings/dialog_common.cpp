@@ -1,0 +1,41 @@
+#include "pages/settings/dialog_common.h"
+#include "view/pictures.h"
+
+namespace dialog_common
+{
+
+void decorate(QWidget *dialog, const QString &panelImage, const QString &title)
+{
+    dialog->setFixedSize(1100, 750);
+    dialog->setAttribute(Qt::WA_StyledBackground, true);
+    dialog->setObjectName(QStringLiteral("dialog"));
+    dialog->setStyleSheet(QStringLiteral("#dialog{background-color:rgba(0,0,0,0.85)}"));
+    auto *panel = new QLabel(dialog);
+    panel->setGeometry(137, 103, 826, 556);
+    // The dialogs start hidden; most runs never open them.
+    pictures::set_when_shown(panel, panelImage);
+    text(dialog, title, QRect(165, 123, 770, 50),
+         QStringLiteral("font-size:14px;color:rgba(255,255,255,0.7)"));
+}
+
+QLabel *text(QWidget *parent, const QString &content, const QRect &r, const QString &style)
+{
+    auto *l = new QLabel(content, parent);
+    l->setGeometry(r);
+    l->setAlignment(Qt::AlignCenter);
+    l->setStyleSheet(style);
+    return l;
+}
+
+QPushButton *closeButton(QWidget *parent)
+{
+    auto *b = new QPushButton(parent);
+    b->setGeometry(904, 142, 12, 12);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setStyleSheet(QStringLiteral(
+        "QPushButton {border:none;background-color:transparent;image: url(:/img/close.png)}"
+        "QPushButton:hover {image: url(:/img/close_hover.png)}"));
+    return b;
+}
+
+} // namespace dialog_common

@@ -1,0 +1,273 @@
+#include "view/pictures.h"
+
+#include "view/rawpicture.h"
+
+#include <cstring>
+
+#include <QEvent>
+#include <QImageReader>
+#include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+
+#if defined(__ELF__)
+// Weak: an executable built without the pixels (or a platform without them)
+// decodes the PNG.
+extern "C" {
+extern const unsigned char kivo_raw_background[] __attribute__((weak));
+extern const unsigned char kivo_raw_background_end[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_end[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_wheel[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_wheel_end[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_rear[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_rear_end[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_rear_magic[] __attribute__((weak));
+extern const unsigned char kivo_raw_axis_rear_magic_end[] __attribute__((weak));
+}
+#endif
+
+namespace rawpicture
+{
+
+namespace
+{
+QImage mask(const unsigned char *begin, const unsigned char *end)
+{
+    MaskHeader h;
+    if (end - begin < qint64(sizeof h)) return QImage();
+    std::memcpy(&h, begin, sizeof h);
+    const quint64 size = quint64(end - begin) - sizeof h;
+    if (h.width == 0 || h.height == 0 || h.width > 16384 || h.height > 16384 || h.colours == 0 ||
+        h.colours > 256 || h.fill >= h.colours || h.x > h.width || h.y > h.height ||
+        h.partWidth > h.width - h.x || h.partHeight > h.height - h.y ||
+        size != quint64(h.colours) * 4 + quint64(h.partWidth) * h.partHeight)
+        return QImage();
+    QImage img(int(h.width), int(h.height), QImage::Format_Indexed8);
+    if (img.isNull()) return img;
+    QVector<QRgb> table(int(h.colours));
+    std::memcpy(table.data(), begin + sizeof h, h.colours * 4);
+    img.setColorTable(table);
+    img.fill(uint(h.fill));
+    const unsigned char *row = begin + sizeof h + h.colours * 4;
+    for (quint32 y = 0; y < h.partHeight; ++y, row += h.partWidth)
+        std::memcpy(img.scanLine(int(h.y + y)) + h.x, row, h.partWidth);
+    return img;
+}
+} // namespace
+
+// The pixels behind a header, when the header describes exactly the bytes there.
+QImage read(const unsigned char *begin, const unsigned char *end)
+{
+    if (!begin || !end || end - begin < 4) return QImage();
+    if (std::memcmp(begin, "KMSK", 4) == 0) return mask(begin, end);
+    if (end - begin < qint64(sizeof(Header))) return QImage();
+    Header h;
+    std::memcpy(&h, begin, sizeof h);
+    const bool known =
+        h.format == QImage::Format_RGB32 || h.format == QImage::Format_ARGB32_Premultiplied;
+    if (std::memcmp(h.magic, "KRAW", 4) != 0 || !known || h.width == 0 || h.height == 0 ||
+        h.width > 16384 || h.height > 16384 || h.bytesPerLine < h.width * 4 ||
+        h.bytesPerLine % 4 != 0 ||
+        quint64(end - begin) - sizeof h != quint64(h.bytesPerLine) * h.height)
+        return QImage();
+    return QImage(begin + sizeof h, int(h.width), int(h.height), int(h.bytesPerLine),
+                  QImage::Format(h.format));
+}
+
+QImage image(const QString &path)
+{
+#if defined(__ELF__)
+    if (path == QLatin1String(":/img/background"))
+        return read(kivo_raw_background, kivo_raw_background_end);
+    if (path == QLatin1String(":/img/axis")) return read(kivo_raw_axis, kivo_raw_axis_end);
+    if (path == QLatin1String(":/img/axis_wheel"))
+        return read(kivo_raw_axis_wheel, kivo_raw_axis_wheel_end);
+    if (path == QLatin1String(":/img/axis_rear"))
+        return read(kivo_raw_axis_rear, kivo_raw_axis_rear_end);
+    if (path == QLatin1String(":/img/axis_rear_magic"))
+        return read(kivo_raw_axis_rear_magic, kivo_raw_axis_rear_magic_end);
+#else
+    Q_UNUSED(path);
+#endif
+    return QImage();
+}
+
+} // namespace rawpicture
+
+namespace pictures
+{
+
+QPixmap pixmap(const QString &path)
+{
+    // Built-in pixels are used where they lie: no decoding, no copy.
+    const QImage raw = rawpicture::image(path);
+    if (!raw.isNull()) return QPixmap::fromImage(raw);
+    // Through the pixmap cache, like QPixmap(path): the same name is decoded once
+    // while its pixmap is in use or cached.
+    return QPixmap(path, "PNG");
+}
+
+QImage image(const QString &path)
+{
+    const QImage raw = rawpicture::image(path);
+    if (!raw.isNull()) return raw;
+    return QImage(path, "PNG");
+}
+
+bool decode_frame(const QString &path, QImage *scratch, QImage *frame)
+{
+    QImageReader reader(path, "PNG"); // reads into *scratch's memory when it fits
+    if (!reader.read(scratch)) return false;
+    if (scratch->format() != QImage::Format_Indexed8) {
+        *frame = QPixmap::fromImage(*scratch).toImage();
+        return true;
+    }
+    // As the pixmap's conversion does: the colour table premultiplied (or
+    // made opaque), an index past it transparent (or opaque black).
+    const bool alpha = scratch->hasAlphaChannel();
+    const QImage::Format format =
+        alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    const QVector<QRgb> table = scratch->colorTable();
+    QRgb lut[256];
+    for (int i = 0; i < 256; ++i) {
+        if (i >= table.size())
+            lut[i] = alpha ? 0 : 0xff000000u;
+        else
+            lut[i] = alpha ? qPremultiply(table[i]) : (table[i] | 0xff000000u);
+    }
+    if (frame->size() != scratch->size() || frame->format() != format)
+        *frame = QImage(scratch->size(), format);
+    const int w = scratch->width();
+    for (int y = 0; y < scratch->height(); ++y) {
+        const uchar *src = scratch->constScanLine(y);
+        QRgb *dst = reinterpret_cast<QRgb *>(frame->scanLine(y));
+        for (int x = 0; x < w; ++x)
+            dst[x] = lut[src[x]];
+    }
+    return true;
+}
+
+QIcon icon(const QString &path)
+{
+    return QIcon(pixmap(path));
+}
+
+namespace
+{
+class SetWhenShown : public QObject
+{
+public:
+    SetWhenShown(QLabel *label, const QString &path) : QObject(label), m_path(path) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto *label = static_cast<QLabel *>(watched);
+            if (label->pixmap(Qt::ReturnByValue).isNull()) label->setPixmap(pixmap(m_path));
+            label->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QString m_path;
+};
+} // namespace
+
+void set_when_shown(QLabel *label, const QString &path)
+{
+    label->installEventFilter(new SetWhenShown(label, path));
+}
+
+} // namespace pictures
+
+Backdrop::Backdrop(QWidget *parent, const QPoint &windowOffset)
+    : QLabel(parent), m_offset(windowOffset),
+      m_background(pictures::pixmap(QStringLiteral(":/img/background")))
+{
+}
+
+void Backdrop::paintEvent(QPaintEvent *event)
+{
+    QPainter p(this);
+    const QRect r = event->rect();
+    p.drawPixmap(r.topLeft(), m_background, r.translated(m_offset));
+}
+
+QRect FrameLabel::frameRect(const QSize &size) const
+{
+    if (size.isEmpty()) return QRect();
+    return QStyle::alignedRect(layoutDirection(),
+                               QStyle::visualAlignment(layoutDirection(), alignment()), size,
+                               contentsRect());
+}
+
+QRect FrameLabel::frameRect() const
+{
+    return m_frame.isNull() ? QRect() : frameRect(m_frame.size() / m_frame.devicePixelRatio());
+}
+
+void FrameLabel::setBackdrop(const QPixmap &backdrop, const QPoint &offset)
+{
+    m_backdrop = backdrop;
+    m_offset = offset;
+    m_composed = QImage();
+    // Everything under it is painted here: the window need not paint there first.
+    setAttribute(Qt::WA_OpaquePaintEvent, !backdrop.isNull());
+    update();
+}
+
+QImage FrameLabel::compose(const QImage &frame) const
+{
+    if (m_backdrop.isNull() || frame.isNull() || frame.devicePixelRatio() != 1) return QImage();
+    const QRect r = frameRect(frame.size());
+    QImage out(r.size(), QImage::Format_RGB32);
+    QPainter p(&out);
+    p.drawPixmap(QPoint(0, 0), m_backdrop, r.translated(m_offset));
+    p.drawImage(QPoint(0, 0), frame);
+    return out;
+}
+
+void FrameLabel::setFrame(const QPixmap &frame, const QImage &composed)
+{
+    const QRect old = frameRect();
+    m_frame = frame;
+    m_composed = composed;
+    const QRect dirty = old | frameRect();
+    if (!dirty.isEmpty()) update(dirty);
+}
+
+void FrameLabel::paintEvent(QPaintEvent *event)
+{
+    QPixmap pix = m_frame;
+    if (!pix.isNull() && !isEnabled()) {
+        QStyleOption opt;
+        opt.initFrom(this);
+        pix = style()->generatedIconPixmap(QIcon::Disabled, pix, &opt);
+    }
+    if (m_backdrop.isNull()) {
+        QLabel::paintEvent(event); // the frame and any text, as for any label
+        if (pix.isNull()) return;
+        QPainter p(this);
+        style()->drawItemPixmap(&p, contentsRect(), alignment(), pix);
+        return;
+    }
+    QPainter p(this);
+    const QRect fr = frameRect();
+    const bool composed = isEnabled() && !m_composed.isNull() && m_composed.size() == fr.size();
+    QRegion under = event->region();
+    if (composed) under -= fr;
+    for (const QRect &r : under)
+        p.drawPixmap(r.topLeft(), m_backdrop, r.translated(m_offset));
+    if (composed) {
+        p.drawImage(fr.topLeft(), m_composed);
+        // Painted once: a picture that stays (a view) is repainted as it is,
+        // rather than kept twice.
+        m_composed = QImage();
+    } else if (!pix.isNull())
+        style()->drawItemPixmap(&p, contentsRect(), alignment(), pix);
+}
