@@ -1,6 +1,7 @@
 // The program's only top-level window: navigation column, page stack, the
-// animated mouse picture with its two lighting zones, and the device logic
-// (plug and unplug, status refresh, battery, firmware version, factory reset).
+// mouse picture (view/mouseview.h) and the device logic (plug and unplug,
+// status refresh, battery, firmware version, factory reset: z9ktool_presence.cpp),
+// the update offers and flashing (z9ktool_updates.cpp).
 #ifndef Z9KTOOL_H
 #define Z9KTOOL_H
 
@@ -11,6 +12,8 @@
 #include <QWidget>
 
 #include "pages/buttons/button_widget.h"
+#include "update/coordinator.h"
+#include "view/mouseview.h"
 
 #include <functional>
 
@@ -66,6 +69,10 @@ private:
 class z9ktool : public QWidget
 {
     Q_OBJECT
+    // Before the members below that refer into them.
+    MouseView m_view;
+    UpdateCoordinator m_updates;
+
 public:
     explicit z9ktool(QWidget *parent = nullptr);
     ~z9ktool() override;
@@ -84,8 +91,8 @@ public:
     QButtonGroup *nav_btns;
     Confirm_Dialog *reset_confirm;
     Update_Dialog *update_confirm;
-    QTimer *animation_timer;
-    int animation_no = 0;
+    QTimer *const animation_timer; // the picture's transition
+    int &animation_no;
     QTimer *battery_timer;
     QLabel *battery_label;
     QPushButton *reset_btn;
@@ -98,11 +105,10 @@ public:
     // (the worker is gone by the time the user flashes).
     QString fw_version_str;
     // The most recent check; both delete themselves when the thread ends.
-    QPointer<QThread> m_updateThread;
-    QPointer<Update> m_update;
-    bool m_recheck = false; // a check is wanted once the running one has ended
+    QPointer<QThread> &m_updateThread;
+    QPointer<Update> &m_update;
     DeviceNotifier *device_notifier = nullptr;
-    QString picture_path; // resource shown in mouselabel
+    const QString &picture_path; // resource shown in mouselabel
 
     void update_mouse_status();
     void update_ui();
@@ -111,15 +117,6 @@ public:
     static quint32 stm32crc32(const quint32 *message, quint32 nWords, quint32 remainder);
     // Deletes downloaded programs not newer than this one, offers a newer one.
     void scan_downloaded_programs();
-
-    // The frame folder joining two views, and each view's position in it
-    // (0 for the first view named, 15 for the second); null for the same view.
-    struct FrameFolder {
-        const char *name;
-        int first;
-        int second;
-    };
-    static const FrameFolder *frame_folder(int viewA, int viewB);
 
     // Opens the mouse's control channel; on success its path is kept in
     // dev_path, on failure dev_path keeps the last one.
@@ -167,35 +164,6 @@ private:
     // The first update check: after the first paint when the window is shown.
     void startFirstCheck();
     bool m_painted = false;
-    // The transition's frames: the one shown and the next, decoded in the
-    // gap between the two steps into the memory of the one before.
-    struct FrameBuffer {
-        QImage image;
-        QImage composed; // over the window's background, as the picture paints it
-        QString path;    // empty while it holds no frame
-    };
-    FrameBuffer m_frames[2];
-    int m_shownFrame = -1; // the buffer the picture shows, -1 for none
-    QImage m_frameScratch; // what the decoder reads into
-    // A view with its zones tinted and cropped, made ready before the
-    // transition's last step; used when what it was made from still holds.
-    struct ViewParts {
-        int view = -1;
-        QRgb wheelColour = 0, rearColour = 0;
-        bool magic = false;
-        QPixmap base;
-        QImage composed;             // base over the window's background, when made in a gap
-        QImage wheel, rear;          // the whole tinted masks (kept for a re-tint)
-        QRect wheelRect, rearRect;   // where the masks' lit parts go
-        QPixmap wheelPart, rearPart; // those parts
-    };
-    ViewParts m_preparedView;
-    bool m_prefetchPosted = false;
-    ViewParts buildView(int view) const;
-    bool preparedFor(const ViewParts &parts, int view) const;
-    void postPrefetch();
-    void releaseFrames();
-    void prefetch(); // the transition's next step, ahead of its timer
     bool m_checkAfterPaint = false;
     // The pages not yet made are made one per turn of the event loop.
     bool m_buildPosted = false;
@@ -213,12 +181,6 @@ private:
     // A flash that cannot start: the reason in the dialog, which can be closed.
     void fw_refused(const QString &why);
     void setPicture(const QString &path);
-    void setFrame(const QString &path);            // one step of a view transition
-    void setMask(QLabel *mask, const QImage &img); // a zone's mask over the picture
-    void placeMask(QLabel *mask, const QRect &r, const QPixmap &part);
-    QRect maskRect(const QImage &img, const QRect &lit) const;
-    int loadFrame(const QString &path); // the buffer holding it, -1 when there is none
-    static QString framePath(const FrameFolder *f, int no);
     void showView(int view);
     void hideForRemoval();
     Navbtn *navButton(int id) const;

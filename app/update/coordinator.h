@@ -1,0 +1,46 @@
+// The window's side of the online update: one check at a time on a thread of
+// its own (a check asked for while one runs stops it and follows it), the
+// programs downloaded by earlier checks, and starting the new program.
+#ifndef UPDATE_COORDINATOR_H
+#define UPDATE_COORDINATOR_H
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+class QThread;
+class Update;
+
+class UpdateCoordinator : public QObject
+{
+    Q_OBJECT
+public:
+    UpdateCoordinator() = default;
+    ~UpdateCoordinator() override;
+
+    // Starts a check, or stops the running one and starts it once that ends.
+    void start();
+    // Stops the running check and waits for its thread. A download cut off
+    // here leaves its partial file for the next start.
+    void stop();
+
+    // Deletes downloaded programs not newer than this one; returns the
+    // names of the newer ones, oldest first.
+    static QStringList scan_downloaded_programs();
+    // Starts the downloaded program file (in the working folder); false
+    // when it could not be started.
+    static bool start_program(const QString &file);
+
+    // The most recent check; both delete themselves when the thread ends.
+    QPointer<QThread> thread;
+    QPointer<Update> worker;
+
+signals:
+    // A new worker, before it starts: its reports are connected here.
+    void workerMade(Update *worker);
+
+private:
+    bool m_recheck = false; // a check is wanted once the running one has ended
+};
+
+#endif
