@@ -1,6 +1,6 @@
 #include "startup.h"
 
-#include "kivoctl/kivoctl_apply.h"
+#include "kivoctl/kivoctl_marker.h"
 #include "kivoctl/kivoctl_server.h"
 #include "device/kivomouse.h"
 #include "platform/loaderror.h"

@@ -1,5 +1,8 @@
 #include "kivoctl/kivoctl_apply.h"
 
+#include "kivoctl/kivoctl_backup.h"
+#include "kivoctl/kivoctl_names.h"
+#include "kivoctl/kivoctl_snapshot.h"
 #include "pages/buttons/button_widget.h"
 #include "pages/lighting/col_btn.h"
 #include "pages/buttons/combo_widget.h"
@@ -16,66 +19,15 @@
 
 #include <QButtonGroup>
 #include <QColor>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPushButton>
-#include <QSharedMemory>
 #include <QSlider>
 #include <cstring>
 
 namespace kivoctl
 {
 
-QSharedMemory *instance_marker = nullptr;
-
-void set_marker_state(char state)
-{
-    if (!instance_marker || !instance_marker->isAttached()) return;
-    instance_marker->lock();
-    static_cast<char *>(instance_marker->data())[0] = state;
-    instance_marker->unlock();
-}
-
-char marker_state(QSharedMemory &attached)
-{
-    if (!attached.isAttached() || attached.size() < 1) return MarkerIdle;
-    attached.lock();
-    const char c = static_cast<const char *>(attached.constData())[0];
-    attached.unlock();
-    return c;
-}
-
-FlashMark::FlashMark()
-    : m_before(instance_marker && instance_marker->isAttached() ? marker_state(*instance_marker)
-                                                                : char(MarkerIdle))
-{
-    set_marker_state(MarkerFlashing);
-}
-
-FlashMark::~FlashMark()
-{
-    set_marker_state(m_before);
-}
-
 namespace
 {
-
-const int kRateCodes[4][2] = {{125, 8}, {250, 4}, {500, 2}, {1000, 1}};
-
-int rate_code(int hz)
-{
-    for (const auto &r : kRateCodes)
-        if (r[0] == hz) return r[1];
-    return 0;
-}
-
-int rate_hz(int code)
-{
-    for (const auto &r : kRateCodes)
-        if (r[1] == code) return r[0];
-    return 0;
-}
 
 // A click on a button of the group: the group reports the toggle to the
 // page's slot. A click on the checked one would send nothing; a request sends
@@ -108,11 +60,6 @@ int preset_with(led_Widget *led, const quint8 *rgb)
 int effect_after(z9ktool &w, int zone, const ZoneRequest &z)
 {
     return z.effect >= 0 ? z.effect : effect_group(w.ledpage, zone)->checkedId();
-}
-
-QString zone_key(int zone)
-{
-    return zone == 1 ? QStringLiteral("front") : QStringLiteral("rear");
 }
 
 // What only the present state can refuse; empty when the request can go.
@@ -297,48 +244,6 @@ void apply_button(z9ktool &w, int id, const ButtonRequest &b, bool restore)
 }
 
 // ---- reading ----------------------------------------------------------------------------
-
-QVector<MacroEvent> read_macro(int id, int length)
-{
-    QVector<MacroEvent> out;
-    length = qMin(length, kMaxMacroEvents * 4) / 4 * 4;
-    for (int offset = 0; offset < length; offset += micro_Widget::kChunkBytes) {
-        const int wanted = qMin(length - offset, int(micro_Widget::kChunkBytes));
-        unsigned char request[63] = {0};
-        unsigned char reply[64] = {0};
-        request[0] = 0xf0;
-        request[1] = quint8(id + 10);
-        request[2] = quint8(wanted);
-        fwimage::put_be32(request + 3, quint32(offset));
-        if (!config_read(63, request, reply)) break;
-        for (int j = 0; j < wanted / 4; ++j) {
-            const unsigned char *e = reply + 8 + 4 * j;
-            MacroEvent m;
-            m.usage = e[0];
-            m.release = e[1] != 0;
-            m.wait = quint16((e[2] << 8) | e[3]);
-            out.append(m);
-        }
-    }
-    return out;
-}
-
-QString colour_text(const quint8 *rgb)
-{
-    return QColor(rgb[0], rgb[1], rgb[2]).name();
-}
-
-QString hex(const quint8 *p, int n)
-{
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(p), n).toHex());
-}
-
-QString assignment_or_raw(const quint8 *record)
-{
-    const QString a = assignment_text(record);
-    return a.isEmpty() ? QStringLiteral("unknown:") + hex(record, 4) : a;
-}
-
 Outcome refused(const QString &line)
 {
     Outcome o;
@@ -381,119 +286,6 @@ Outcome flash(z9ktool &w, const Request &r)
 }
 
 } // namespace
-
-Snapshot read_snapshot()
-{
-    Snapshot s;
-    unsigned char frame[31] = {0};
-    unsigned char reply[32] = {0};
-    frame[0] = 0x90;
-    s.batteryRead = control_read(frame, reply);
-    s.battery = reply[3];
-    unsigned char version[64] = {0};
-    config_read(1, get_version, version);
-    memcpy(s.version, version + 3, 3);
-    for (int zone = 0; zone < 2; ++zone) {
-        frame[0] = 0xA0;
-        frame[1] = quint8(zone);
-        control_read(frame, reply);
-        memcpy(s.zone[zone], reply + 4, 7);
-    }
-    frame[0] = 0xC2;
-    control_read(frame, reply);
-    memcpy(s.dpi, reply + 3, 8);
-    frame[0] = 0xC4;
-    control_read(frame, reply);
-    s.rate = reply[3];
-    for (int i = 0; i < kButtons; ++i) {
-        const int id = kFirstButton + i;
-        frame[0] = 0xB0;
-        frame[1] = quint8(id);
-        control_read(frame, reply);
-        memcpy(s.button[i], reply + 4, 4);
-        if (s.button[i][0] == 2) s.macro[i] = read_macro(id, s.button[i][2] * 256 + s.button[i][3]);
-    }
-    return s;
-}
-
-QByteArray snapshot_text(const Snapshot &s)
-{
-    QString t;
-    auto line = [&t](const QString &key, const QString &value) {
-        t += key.leftJustified(11) + value + QLatin1Char('\n');
-    };
-    line(QStringLiteral("battery"),
-         s.batteryRead ? QStringLiteral("%1%").arg(s.battery) : QStringLiteral("unknown"));
-    line(QStringLiteral("firmware"),
-         QStringLiteral("%1.%2.%3").arg(s.version[0]).arg(s.version[1]).arg(s.version[2]));
-    QStringList levels;
-    for (int i = 0; i < 5; ++i) {
-        const QString v = QString::number(s.dpi[i] * 50);
-        levels << (i == s.dpi[5] ? QStringLiteral("[%1]").arg(v) : v);
-    }
-    line(QStringLiteral("dpi"), levels.join(QLatin1Char(' ')));
-    line(QStringLiteral("rate"), rate_hz(s.rate) ? QString::number(rate_hz(s.rate))
-                                                 : QStringLiteral("unknown (%1)").arg(s.rate));
-    for (int zone : {1, 0}) {
-        const quint8 *z = s.zone[zone];
-        const QString effect = effect_name(z[0]).isEmpty() ? QStringLiteral("unknown(%1)").arg(z[0])
-                                                           : effect_name(z[0]);
-        line(zone_key(zone),
-             QStringLiteral("%1 %2 speed=%3").arg(effect, colour_text(z + 4)).arg(z[1]));
-    }
-    for (int i = 0; i < kButtons; ++i) {
-        QString a = assignment_or_raw(s.button[i]);
-        if (s.button[i][0] == 2) {
-            a += s.button[i][1] ? QStringLiteral(" (with delays)") : QString();
-            a += QStringLiteral(": ") + macro_lines(s.macro[i]).join(QStringLiteral(", "));
-        }
-        line(QStringLiteral("button%1").arg(kFirstButton + i), a);
-    }
-    return t.toUtf8();
-}
-
-QByteArray snapshot_json(const Snapshot &s)
-{
-    QJsonObject root;
-    root[QStringLiteral("kivoctl")] = 1;
-    root[QStringLiteral("battery")] = s.batteryRead ? QJsonValue(s.battery) : QJsonValue();
-    root[QStringLiteral("firmware")] =
-        QStringLiteral("%1.%2.%3").arg(s.version[0]).arg(s.version[1]).arg(s.version[2]);
-    QJsonObject dpi;
-    QJsonArray levels;
-    for (int i = 0; i < 5; ++i)
-        levels.append(s.dpi[i] * 50);
-    dpi[QStringLiteral("levels")] = levels;
-    dpi[QStringLiteral("active")] = s.dpi[5] + 1;
-    dpi[QStringLiteral("count")] = s.dpi[7];
-    dpi[QStringLiteral("record")] = hex(s.dpi, 8);
-    root[QStringLiteral("dpi")] = dpi;
-    root[QStringLiteral("rate")] = rate_hz(s.rate) ? QJsonValue(rate_hz(s.rate)) : QJsonValue();
-    for (int zone : {1, 0}) {
-        const quint8 *z = s.zone[zone];
-        QJsonObject o;
-        o[QStringLiteral("effect")] =
-            effect_name(z[0]).isEmpty() ? QJsonValue() : effect_name(z[0]);
-        o[QStringLiteral("speed")] = z[1];
-        o[QStringLiteral("colour")] = colour_text(z + 4);
-        o[QStringLiteral("record")] = hex(z, 7);
-        root[zone_key(zone)] = o;
-    }
-    QJsonObject buttons;
-    for (int i = 0; i < kButtons; ++i) {
-        QJsonObject o;
-        o[QStringLiteral("assign")] = assignment_or_raw(s.button[i]);
-        if (s.button[i][0] == 2) {
-            o[QStringLiteral("delays")] = s.button[i][1] != 0;
-            o[QStringLiteral("events")] = QJsonArray::fromStringList(macro_lines(s.macro[i]));
-        }
-        o[QStringLiteral("record")] = hex(s.button[i], 4);
-        buttons[QStringLiteral("button%1").arg(kFirstButton + i)] = o;
-    }
-    root[QStringLiteral("buttons")] = buttons;
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
-}
-
 Outcome execute(z9ktool &w, const Request &r)
 {
     Outcome o;

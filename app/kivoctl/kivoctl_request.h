@@ -1,12 +1,12 @@
+// The command-line tool kivoctl: its requests and file formats, and the program's end of it.
+//
 // kivoctl's requests: the command line read into a request, every value
-// checked before anything goes to the mouse, the backup file (the JSON that
-// "show --json" prints) read back for "restore", the macro text format and the
-// names of keys, functions and combinations.
+// checked before anything goes to the mouse.
 #ifndef KIVOCTL_REQUEST_H
 #define KIVOCTL_REQUEST_H
 
-#include <QByteArray>
-#include <QJsonObject>
+#include "kivoctl/kivoctl_macrotext.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -19,16 +19,8 @@ enum Exit { Ok = 0, Failed = 1, BadValue = 2, NoMouse = 3, Busy = 4 };
 
 constexpr int kMinDpi = 50;
 constexpr int kMaxDpi = 7200;
-constexpr int kMaxMacroEvents = 128;
 constexpr int kFirstButton = 2;
 constexpr int kButtons = 6;
-
-// One macro event as the mouse stores it.
-struct MacroEvent {
-    quint8 usage = 0;     // HID usage
-    bool release = false; // false press, true release
-    quint16 wait = 0;     // ms since the previous event
-};
 
 struct ZoneRequest {
     bool given = false;
@@ -75,29 +67,11 @@ struct Request {
 // Returns the one line that names a bad value, or an empty string.
 QString parse_arguments(const QStringList &args, const QString &cwd, Request *out);
 
-// The request as it travels to the running program, and back.
-QJsonObject to_message(const Request &r);
-bool from_message(const QJsonObject &o, Request *out);
-
-// A backup as "show --json" prints it, checked throughout; error: the one line.
-QString parse_backup(const QByteArray &json, Request *out);
-
-// Macro text: one event a line, "down KEY" / "up KEY", "wait MS" before the
-// event it delays; '#' starts a comment.
-QString parse_macro_text(const QString &text, QVector<MacroEvent> *events, bool *delays);
-QStringList macro_lines(const QVector<MacroEvent> &events);
-
-// Names.
-QString key_name(quint8 usage);                    // "a", "ctrl", "f5" ... or "0x32"
-int key_usage(const QString &name);                // -1 for an unknown name
-QString function_name(int code);                   // 1-8
-QString media_name(int code);                      // 10-12
-QString combo_name(int code);                      // 1-9
-QString effect_name(int code);                     // 0, 1, 2, 3, 6
-QString keys_text(quint8 modifiers, quint8 usage); // "ctrl+alt+c"
-// The assignment a button's four record bytes (kind, code, byte 6, byte 7)
-// describe, in the words "set" takes; "macro" for a macro; empty when unknown.
-QString assignment_text(const quint8 *record);
+// A button's assignment in the words "set" takes, into *b: a function, a
+// media key, combo:NAME, keys:KEYS, or macro:FILE (read relative to cwd).
+// Returns the one line that names a bad value, or an empty string.
+QString parse_assignment(const QString &key, const QString &value, const QString &cwd,
+                         ButtonRequest *b);
 
 QString help_text();
 

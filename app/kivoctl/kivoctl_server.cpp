@@ -1,7 +1,7 @@
 #include "kivoctl/kivoctl_server.h"
 
 #include "kivoctl/kivoctl_apply.h"
-#include "kivoctl/kivoctl_request.h"
+#include "kivoctl/kivoctl_message.h"
 #include "window/z9ktool.h"
 
 #include <QDebug>
@@ -9,7 +9,6 @@
 #include <QJsonObject>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QtEndian>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -25,28 +24,6 @@ QString server_name()
     const QString user = qEnvironmentVariable("USERNAME");
 #endif
     return QStringLiteral("VELQA_Z9K_Tool-") + user;
-}
-
-QByteArray frame_message(const QByteArray &json)
-{
-    QByteArray out(4, '\0');
-    qToBigEndian(quint32(json.size()), out.data());
-    return out + json;
-}
-
-bool take_message(QByteArray *buffer, QByteArray *json, bool *bad)
-{
-    *bad = false;
-    if (buffer->size() < 4) return false;
-    const quint32 n = qFromBigEndian<quint32>(buffer->constData());
-    if (n > quint32(kMaxMessage)) {
-        *bad = true;
-        return false;
-    }
-    if (quint32(buffer->size()) - 4 < n) return false;
-    *json = buffer->mid(4, int(n));
-    buffer->remove(0, int(4 + n));
-    return true;
 }
 
 ControlServer::ControlServer(z9ktool *window)

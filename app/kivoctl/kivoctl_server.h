@@ -17,14 +17,6 @@ namespace kivoctl
 // "VELQA_Z9K_Tool" and the user's id.
 QString server_name();
 
-// A message on the socket: its length (4 bytes, big-endian) and that many
-// bytes of JSON. Requests are small; anything longer is refused unread.
-constexpr int kMaxMessage = 1 << 20;
-QByteArray frame_message(const QByteArray &json);
-// Takes one whole message off the front of buffer; false while incomplete.
-// *bad is set when the buffer cannot be a message.
-bool take_message(QByteArray *buffer, QByteArray *json, bool *bad);
-
 class ControlServer : public QObject
 {
     Q_OBJECT

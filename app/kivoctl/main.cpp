@@ -2,6 +2,7 @@
 // its local server; otherwise the window is built hidden on the offscreen
 // platform, holding the single-instance marker, and does the work itself.
 #include "kivoctl/kivoctl_apply.h"
+#include "kivoctl/kivoctl_message.h"
 #include "kivoctl/kivoctl_request.h"
 #include "kivoctl/kivoctl_server.h"
 #include "device/kivomouse.h"

@@ -10,6 +10,7 @@
 #include "pages/pointer/dpi_widget.h"
 #include "pages/buttons/func_widget.h"
 #include "kivoctl/kivoctl_apply.h"
+#include "kivoctl/kivoctl_marker.h"
 #include "kivoctl/kivoctl_request.h"
 #include "kivoctl/kivoctl_server.h"
 #include "pages/lighting/led_widget.h"

@@ -1,8 +1,10 @@
 // kivoctl's inputs from outside: the backup file "restore" reads (anyone can
 // hand a user one), the macro text file of "set", and the messages a running
 // program takes from its local socket (length-framed JSON).
+#include "kivoctl/kivoctl_backup.h"
+#include "kivoctl/kivoctl_macrotext.h"
+#include "kivoctl/kivoctl_message.h"
 #include "kivoctl/kivoctl_request.h"
-#include "kivoctl/kivoctl_server.h"
 #include "quiet.h"
 
 #include <QByteArray>
