@@ -1,3 +1,6 @@
+// app/device: talking to the mouse (command frame, status records, retry rule, key tables, firmware
+// image, flashing sequence).
+//
 // Shared header of the program: the mouse's USB ids, HID usage names, the key
 // tables, the globals every page shares (command frame, status records, bound
 // library entry points) and the shared style sheets.

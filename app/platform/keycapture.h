@@ -1,3 +1,6 @@
+// app/platform: the seam for every Windows-only interface; _win.cpp and _linux.cpp files are chosen
+// by the build.
+//
 // System-wide keyboard capture for the key editors (custom key, macro recorder).
 //
 // How a client uses it:

@@ -1,3 +1,6 @@
+// app/update: the online update (the worker on its thread, the manifest and file-name rules, the
+// window's coordination of checks and offers).
+//
 // The window's side of the online update: one check at a time on a thread of
 // its own (a check asked for while one runs stops it and follows it), the
 // programs downloaded by earlier checks, and starting the new program.

@@ -1,3 +1,6 @@
+// app/view: the mouse picture (resource pictures, recolouring, built-in pixels, the animation
+// engine).
+//
 // The mouse picture: the window's animated view of the mouse with its two
 // lighting zones. It owns the picture label, the zone masks and the
 // transition between views (frame folders, the frames decoded ahead of each

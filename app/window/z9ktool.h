@@ -1,3 +1,6 @@
+// app/window: the main window and what frames the pages (navigation buttons, welcome and no-device
+// pages, tray, shared style sheets).
+//
 // The program's only top-level window: navigation column, page stack, the
 // mouse picture (view/mouseview.h) and the device logic (plug and unplug,
 // status refresh, battery, firmware version, factory reset: z9ktool_presence.cpp),

@@ -1,3 +1,6 @@
+// app/pages/buttons: the button page with its function, combination and custom-key editors and the
+// macro recorder.
+//
 // The button page: markers over the mouse picture for the six reassignable
 // buttons, in the top and side views, and below them three tabs with the
 // function, combination and macro panels. Selecting a button reads its

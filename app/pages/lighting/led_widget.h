@@ -1,3 +1,5 @@
+// app/pages/lighting: the lighting page, its colour presets and swatches, and the colour picker.
+//
 // The lighting page: zone tabs (front wheel light, rear light), the effect rows,
 // the colour presets and the speed slider. Every change goes to the mouse at
 // once as 0xA1 and is mirrored into the zone's status record for the picture.

@@ -1,3 +1,5 @@
+// app/pages/pointer: the pointer page (report rate and DPI levels).
+//
 // The pointer page: report rate ("基本设置") and DPI levels ("DPI设置").
 #ifndef POINTER_WIDGET_H
 #define POINTER_WIDGET_H

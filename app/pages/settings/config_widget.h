@@ -1,3 +1,6 @@
+// app/pages/settings: the settings page and its two full-window dialogs (factory reset, firmware
+// update).
+//
 // The settings page: firmware and program versions, the entry to both updates.
 #ifndef CONFIG_WIDGET_H
 #define CONFIG_WIDGET_H
