@@ -27,8 +27,10 @@ export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppress
 # The chaos soak walks the same seeded actions as in build/, so that every
 # control it must reach is reached here too.
 export KIVO_CHAOS_ACTIONS=3000
-# Not run twice: the cross-compiled velqa.dll under wine (mingw's own build, no
-# code of this folder) and the install test (cmake --install and the desktop
-# files; the program it starts already runs sanitized in tst_startup).
+# Not run twice: the Windows checks (velqa.dll and the program's Windows logic
+# built by mingw and run under wine, the program's sources compiled by mingw:
+# nothing of them is built by this folder's compiler or sanitized) and the
+# install test (cmake --install and the desktop files; the program it starts
+# already runs sanitized in tst_startup).
 (cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs" \
-    -E '^(velqa_windows_build|install_prefix)$')
+    -E '^(velqa_windows_build|kivomouse_windows_compile|kivomouse_windows_logic|install_prefix)$')

@@ -1,5 +1,6 @@
 #include "platform/devnotify.h"
 #include "platform/devbroadcast.h"
+#include "platform/winmsg_win.h"
 
 #include <QWidget>
 
@@ -59,17 +60,16 @@ bool DeviceNotifier::start(QWidget *window, unsigned long *errorCode)
 
 bool DeviceNotifier::handleNativeMessage(void *message)
 {
-    const MSG *msg = static_cast<const MSG *>(message);
-    if (!msg || msg->message != WM_DEVICECHANGE) return false;
-    if (msg->wParam != DBT_DEVICEARRIVAL && msg->wParam != DBT_DEVICEREMOVECOMPLETE) return false;
-    const auto *header = reinterpret_cast<const DEV_BROADCAST_HDR *>(msg->lParam);
-    if (!header) return false;
+    const DEV_BROADCAST_HDR *header = nullptr;
+    const winmsg::DeviceChange change =
+        winmsg::device_change(static_cast<const MSG *>(message), &header);
+    if (change == winmsg::DeviceChange::None) return false;
 
     // The record says how long it is; the reader stays inside that length.
     devbroadcast::DeviceInterface info;
     if (!devbroadcast::read_device_interface(header, header->dbch_size, &info)) return false;
 
-    if (msg->wParam == DBT_DEVICEARRIVAL)
+    if (change == winmsg::DeviceChange::Arrival)
         emit arrival(info.name);
     else
         emit removal(info.name);

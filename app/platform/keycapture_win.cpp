@@ -2,19 +2,24 @@
 // system calls it on the thread that installed it (the GUI thread) through its
 // message loop; the capture started last gets each key.
 #include "platform/keycapture.h"
+#include "platform/winmsg_win.h"
 
 #include <windows.h>
 
 namespace
 {
 
+// The shared procedures are written against these message codes.
+static_assert(keymsg::KeyDown == WM_KEYDOWN && keymsg::KeyUp == WM_KEYUP, "key messages");
+static_assert(keymsg::SysKeyDown == WM_SYSKEYDOWN && keymsg::SysKeyUp == WM_SYSKEYUP,
+              "system key messages");
+
 LRESULT CALLBACK low_level_keyboard(int code, WPARAM wParam, LPARAM lParam)
 {
     KeyCapture *capture = KeyCapture::current();
     if (!capture) return CallNextHookEx(nullptr, code, wParam, lParam);
-    const auto *record = reinterpret_cast<const KBDLLHOOKSTRUCT *>(lParam);
-    const unsigned vkey = record ? unsigned(record->vkCode) : 0u;
-    return LRESULT(capture->procedure()(code, unsigned(wParam), vkey));
+    const winmsg::HookKey key = winmsg::hook_key(code, wParam, lParam);
+    return LRESULT(capture->procedure()(key.code, key.message, key.vkey));
 }
 
 } // namespace

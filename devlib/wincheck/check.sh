@@ -10,8 +10,7 @@ src=${1:?devlib source folder}
 out=${2:?work folder}
 cxx=${MINGW_CXX:-x86_64-w64-mingw32-g++}
 objdump=${MINGW_OBJDUMP:-x86_64-w64-mingw32-objdump}
-wine=${WINE:-/usr/lib/wine/wine64}
-wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+. "$(dirname "$0")/wine.sh"
 
 for tool in "$cxx" "$objdump" "$wine"; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -55,18 +54,7 @@ echo "== building the loader"
     fail "the loader does not build"
 
 echo "== running the loader under wine"
-prefix=$(mktemp -d "${TMPDIR:-/tmp}/velqa-wine.XXXXXX") || fail "mktemp"
-cleanup() {
-    # Let this prefix's wineserver go before its folder does.
-    WINEPREFIX=$prefix "$wineserver" -k >/dev/null 2>&1
-    WINEPREFIX=$prefix "$wineserver" -w >/dev/null 2>&1
-    rm -rf "$prefix"
-}
-trap cleanup EXIT
-
-# No display, no Mono/Gecko installers: the loader is a console program.
-(cd "$out" && DISPLAY= WAYLAND_DISPLAY= WINEPREFIX=$prefix WINEDEBUG=-all \
-    WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" ./velqa_loader.exe)
+wine_run "$out" velqa_loader.exe
 rc=$?
 [ "$rc" -eq 0 ] || fail "the loader reported failures (exit $rc)"
 echo "PASS: velqa.dll builds, exports exactly the ten names and behaves without a mouse"
