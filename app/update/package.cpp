@@ -14,6 +14,9 @@ namespace
 {
 // Each step looks at this many entries of the archive's directory...
 const int kEntriesPerStep = 256;
+// A package is one program; looking through more entries than a zip without
+// its 64-bit extension can count (some 10 us each) is work for nothing.
+const int kMaxEntries = 65535;
 // ...or takes out at most this much of the program, in buffers of kBuffer.
 const qint64 kBytesPerStep = 1024 * 1024;
 const int kBuffer = 64 * 1024;
@@ -93,6 +96,7 @@ ProgramUnpack::State ProgramUnpack::scan()
             return refuse(m_zip.getZipError() == UNZ_OK ? "no entry of the program's name"
                                                         : "damaged archive");
         }
+        if (++m_looked > kMaxEntries) return refuse("too many entries");
         // Only the program's own name, without a folder part: no other entry
         // is ever read, so none can reach a file outside the program.
         if (m_zip.getCurrentFileName() != m_program) {

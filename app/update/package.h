@@ -55,6 +55,7 @@ private:
     QString m_temporary;
     qint64 m_maxSize;
     qint64 m_written = 0;
+    int m_looked = 0; // entries looked at
     bool m_more = false;
     bool m_made = false; // the temporary file is ours
     QuaZip m_zip;

@@ -624,6 +624,7 @@ void TestUpdate::packageEntriesStayInTheFolder_data()
     QTest::newRow("a link at the program's name") << "link at name" << false;
     QTest::newRow("the program over its bound") << "bomb" << false;
     QTest::newRow("not a zip archive") << "garbage" << false;
+    QTest::newRow("the program behind 65535 entries") << "too many" << false;
 }
 
 void TestUpdate::packageEntriesStayInTheFolder()
@@ -654,7 +655,11 @@ void TestUpdate::packageEntriesStayInTheFolder()
         entries << ZipEntry{QStringLiteral("Documents/evil.txt"), "x"};
     } else if (kind == "many") {
         for (int i = 0; i < 30000; ++i)
-            entries << ZipEntry{QStringLiteral("f%1").arg(i), QByteArray()};
+            entries << ZipEntry{QStringLiteral("f%1").arg(i), QByteArray(), {}, false, true};
+    } else if (kind == "too many") {
+        // Looked at no further: a package holds its program, not tens of thousands of files.
+        for (int i = 0; i < 65535; ++i)
+            entries << ZipEntry{QStringLiteral("f%1").arg(i), QByteArray(), {}, false, true};
     } else if (kind == "earlier") {
         writeFile(here(kProgram), "an earlier download\n");
     } else if (kind == "folder") {
