@@ -3,6 +3,7 @@
 #include "kivoctl/kivoctl_marker.h"
 #include "kivoctl/kivoctl_server.h"
 #include "device/kivomouse.h"
+#include "platform/autorun.h"
 #include "platform/loaderror.h"
 #include "platform/quitsignals.h"
 #include "window/z9ktool.h"
@@ -10,10 +11,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSharedMemory>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTimer>
 #include <cerrno>
 #ifdef Q_OS_WIN
@@ -138,6 +141,26 @@ void show_startup_box(const QString &title, const QString &text)
     box.exec();
 }
 
+bool runs_installed(const QString &programFile)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(programFile);
+    return false;
+#else
+    return autorun::xdg::launch_path(programFile) != programFile;
+#endif
+}
+
+bool enter_data_folder()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (data.isEmpty() || !QDir().mkpath(data) || !QDir::setCurrent(data)) {
+        qDebug() << "cannot work in the data folder:" << data;
+        return false;
+    }
+    return true;
+}
+
 void attach_at_start(z9ktool &window)
 {
     if (window.open_mouse()) {
@@ -228,6 +251,11 @@ int kivo_main(int argc, char **argv)
         show_startup_box(QString::number(error), QStringLiteral("Load VELQA.dll fail!"));
         return 0;
     }
+
+    // Started from the menu an installed program would work in the home
+    // folder; it shares the folder autostart and kivoctl use. Run from where
+    // it was built it keeps the folder it is started in.
+    if (runs_installed(QCoreApplication::applicationFilePath())) enter_data_folder();
 
     int code;
     {

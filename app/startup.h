@@ -24,6 +24,17 @@ bool claim_single_instance(QSharedMemory &marker);
 // The information box of the start-up failures.
 void show_startup_box(const QString &title, const QString &text);
 
+// Whether programFile runs from an install prefix: <prefix>/lib/kivomouse/<name>
+// reached through its <prefix>/bin link, the test the autostart entry makes.
+// Never on Windows, where the program works in the folder it is started in.
+bool runs_installed(const QString &programFile);
+
+// Makes the per-user data folder (QStandardPaths::AppDataLocation) the
+// working folder, creating it: downloads and the start-up scan of downloaded
+// programs then happen there, whether the menu, autostart or kivoctl started
+// the program. False, the folder unchanged, when it cannot be made.
+bool enter_data_folder();
+
 // First open of the mouse and the window's initial state.
 void attach_at_start(z9ktool &window);
 

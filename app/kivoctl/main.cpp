@@ -16,7 +16,6 @@
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QSharedMemory>
-#include <QStandardPaths>
 #include <QThread>
 #include <cstdio>
 
@@ -86,8 +85,7 @@ Outcome run_here(const Request &r)
     // kivoctl that is the folder a login start of the program uses, never the
     // folder the user happens to be in (every file named on the command line
     // has been read already, the firmware image's path made absolute).
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (QDir().mkpath(data)) QDir::setCurrent(data);
+    enter_data_folder();
     Outcome o;
     {
         z9ktool window;

@@ -24,14 +24,15 @@ Offer read_manifest(const QByteArray &data, const unsigned char installed[3])
     for (QString &line : lines)
         line = line.trimmed();
     if (lines.size() < 4) return offer;
+    offer.understood = true;
 
     const int v = lines.at(2).toInt(); // 0 when not a number
     qDebug() << "server app ver:" << v;
     if (v > kAppVersion) {
         offer.app = true;
-        offer.app_major = qint8(v / 10000);
-        offer.app_minor = qint8((v % 10000) / 100);
-        offer.app_revision = qint8(v % 100);
+        offer.app_major = quint32(v / 10000);
+        offer.app_minor = quint32((v % 10000) / 100);
+        offer.app_revision = quint32(v % 100);
         qDebug() << "app need Update：" << offer.app_major << offer.app_minor << offer.app_revision;
     }
 
@@ -57,9 +58,9 @@ Offer read_manifest(const QByteArray &data, const unsigned char installed[3])
             qDebug() << "hw_fw_ver=" << ours;
             if (installed[0] == 0xFF || remote > ours) {
                 offer.firmware = true;
-                offer.fw_major = qint8(p[0]);
-                offer.fw_minor = qint8(p[1]);
-                offer.fw_patch = qint8(p[2]);
+                offer.fw_major = quint8(p[0]);
+                offer.fw_minor = quint8(p[1]);
+                offer.fw_patch = quint8(p[2]);
             }
         }
     }
@@ -71,12 +72,13 @@ bool program_version(const QString &name, int *value)
     const QStringList parts = name.split(QLatin1Char('.'), Qt::KeepEmptyParts);
     if (parts.size() != 4) return false;
     bool okMajor = false, okMinor = false, okRevision = false;
-    const int major = parts.at(0).right(1).toInt(&okMajor);
-    const int minor = parts.at(1).toInt(&okMinor);
-    const int revision = parts.at(2).toInt(&okRevision);
-    // A name that carries no version is not one of our downloads.
-    if (!okMajor || !okMinor || !okRevision) return false;
-    *value = qint8(major) * 10000 + qint8(minor) * 100 + qint16(revision);
+    const uint major = parts.at(0).right(1).toUInt(&okMajor);
+    const uint minor = parts.at(1).toUInt(&okMinor);
+    const uint revision = parts.at(2).toUInt(&okRevision);
+    // A name that carries no version is not one of our downloads; nor is one
+    // whose parts do not fit the numbers a version is made of (a sign, 300).
+    if (!okMajor || !okMinor || !okRevision || minor > 0xFF || revision > 0xFFFF) return false;
+    *value = int(major * 10000 + minor * 100 + revision);
     return true;
 }
 

@@ -49,7 +49,7 @@ public:
     }
     void remove(const QString &name) const { QFile::remove(folder() + QLatin1Char('/') + name); }
 
-    // One line per request: "<uri> <status> "<Range header>" <body bytes>".
+    // One line per request: "<uri> <status> "<Range header>" <body bytes> "<If-Range header>"".
     QStringList accessLog() const
     {
         QFile f(m_dir.path() + QStringLiteral("/access.log"));
@@ -142,7 +142,8 @@ private:
                 "error_log %1/error.log;\nevents { worker_connections 64; }\n"
                 "http {\n"
                 "  default_type application/octet-stream;\n"
-                "  log_format ranges '$uri $status \"$http_range\" $body_bytes_sent';\n"
+                "  log_format ranges '$uri $status \"$http_range\" $body_bytes_sent "
+                "\"$http_if_range\"';\n"
                 "  access_log %1/access.log ranges;\n"
                 "  client_body_temp_path %1/tmp_body;\n  proxy_temp_path %1/tmp_proxy;\n"
                 "  fastcgi_temp_path %1/tmp_fcgi;\n  uwsgi_temp_path %1/tmp_uwsgi;\n"

@@ -23,9 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // As the directory listing hands them over: only names of this pattern.
     const QString name = QStringLiteral("KIVOMouse-PC") + raw + QStringLiteral(".exe");
     if (updaterules::program_version(name, &value)) {
-        // major and minor are read as signed 8-bit numbers, revision as 16-bit.
-        if (value < -128 * 10000 - 128 * 100 - 32768 || value > 9 * 10000 + 127 * 100 + 32767)
-            std::abort();
+        // major is one digit, minor and revision unsigned 8- and 16-bit numbers.
+        if (value < 0 || value > 9 * 10000 + 255 * 100 + 65535) std::abort();
     }
     return 0;
 }

@@ -44,7 +44,8 @@ run() {
     shift 3
     mkdir -p "$work/tmp" "$work/config"
     # On the X server, whatever platform the test runner chose for the others.
-    env QT_QPA_PLATFORM=xcb TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config" QT_LOGGING_TO_CONSOLE=1 \
+    env QT_QPA_PLATFORM=xcb TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config" \
+        XDG_DATA_HOME="$work/data" QT_LOGGING_TO_CONSOLE=1 \
         KIVO_AUTOCLOSE_BOXES=1 VMOUSE_STATE= "$@" \
         xvfb-run -a -s "-screen 0 1100x750x24" bash -c '
             "$1/bin/kivomouse" >"$2" 2>&1 &
@@ -61,6 +62,7 @@ run() {
                 kill -0 $app 2>/dev/null || break
                 sleep 0.2
             done
+            readlink "/proc/$app/cwd" >"$2.cwd" 2>/dev/null
             kill $app 2>/dev/null
             wait $app 2>/dev/null
             true' _ "$prefix" "$log" "$wait_for" "$rounds"
@@ -70,6 +72,10 @@ run "$work/vmouse.log" "PATH:" 100 VELQA_LIBRARY="$vmouse"
 grep -q "PATH:" "$work/vmouse.log" || fail "no mouse opened on the virtual mouse: $(cat "$work/vmouse.log")"
 grep -q "Kivo游戏鼠标" "$work/vmouse.log.windows" ||
     fail "no window shown: $(cat "$work/vmouse.log.windows")"
+# Started from its prefix (as the menu entry starts it) it works in its data
+# folder, the one autostart and kivoctl use, not in the folder it was started from.
+[ "$(cat "$work/vmouse.log.cwd")" = "$work/data/kivomouse" ] ||
+    fail "the installed program works in '$(cat "$work/vmouse.log.cwd")', not $work/data/kivomouse"
 
 # Without the override the program loads the libvelqa.so installed beside it
 # (and, with no mouse here, shows the no-device page; a refusal would come at once).
