@@ -153,6 +153,8 @@ z9ktool::z9ktool(QWidget *parent)
     connect(&m_updates, &UpdateCoordinator::workerMade, this, [this](Update *worker) {
         connect(worker, &Update::signalGetUpdateFinished, this, &z9ktool::UpdateFound);
         connect(worker, &Update::signalGetFWUpdateFinished, this, &z9ktool::FWUpdateFound);
+        connect(worker, &Update::signalUpdateWithdrawn, this, &z9ktool::UpdateWithdrawn);
+        connect(worker, &Update::signalFWUpdateWithdrawn, this, &z9ktool::FWUpdateWithdrawn);
     });
     scan_downloaded_programs();
     QTimer::singleShot(0, this, &z9ktool::startFirstCheck);

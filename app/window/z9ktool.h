@@ -156,6 +156,9 @@ public slots:
     void FWUpdateFound(const QString &filename);
     void RunUpdate();
     void RunFWUpdate();
+    // The server no longer offers what is on offer: the offer goes, the file stays.
+    void UpdateWithdrawn();
+    void FWUpdateWithdrawn();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -136,6 +136,33 @@ void z9ktool::FWUpdateFound(const QString &filename)
             &Update_Dialog::show_dialog, Qt::UniqueConnection);
 }
 
+void z9ktool::UpdateWithdrawn()
+{
+    if (updatefile.isEmpty()) return;
+    qDebug() << "APP update withdrawn" << updatefile;
+    configpage->soft_update_icon->hide();
+    configpage->version->setText(QStringLiteral("Version: ") + QString::number(APP_VERSION_MAJOR) +
+                                 "." + QString::number(APP_VERSION_MINOR) + "." +
+                                 QString::number(APP_VERSION_REVISION));
+    disconnect(configpage->version, &QPushButton::clicked, this, &z9ktool::RunUpdate);
+    updatefile.clear();
+}
+
+void z9ktool::FWUpdateWithdrawn()
+{
+    // An open dialog may be about to flash it, or flashing it: the offer
+    // stays until a later check, when the dialog is closed.
+    if (fwfile.isEmpty() || update_confirm->isVisible()) return;
+    qDebug() << "FW update withdrawn" << fwfile;
+    configpage->fw_update_icon->hide();
+    configpage->firmware_version->setText(
+        QStringLiteral("V%1.%2.%3").arg(fw_version[3]).arg(fw_version[4]).arg(fw_version[5]));
+    disconnect(configpage->firmware_version, &QPushButton::clicked, update_confirm,
+               &Update_Dialog::show_dialog);
+    fwfile.clear();
+    fw_version_str.clear();
+}
+
 void z9ktool::RunUpdate()
 {
     qDebug() << "RunUpdate()_" + updatefile;

@@ -867,6 +867,16 @@ void TestUpdate::offerNoLongerMadeIsSignalled()
     // Whether the files go is the window's decision.
     QCOMPARE(readFile(here(kImage)), image);
     QVERIFY(QFileInfo(here(kProgram)).isFile());
+
+    // The window, offered both at start, takes back what the server no longer offers.
+    auto w = window();
+    QCOMPARE(w->configpage->soft_update_icon->isHidden(), !program);
+    QCOMPARE(w->updatefile.isEmpty(), !program);
+    QCOMPARE(w->configpage->fw_update_icon->isHidden(), !firmware);
+    QCOMPARE(w->fwfile.isEmpty(), !firmware);
+    QCOMPARE(w->configpage->firmware_version->text(),
+             firmware ? QStringLiteral("发现新版本  ") : QStringLiteral("V1.1.22"));
+    QVERIFY(QFileInfo(here(kImage)).isFile() && QFileInfo(here(kProgram)).isFile());
 }
 
 void TestUpdate::startupScan()
