@@ -38,9 +38,38 @@ QImage rear_image;
 int front_selected_color = 0;
 int rear_selected_color = 0;
 
+// Every armed watch takes a failed write (the library's non-zero result).
+void note_write_result(unsigned result);
+
 namespace
 {
 const int kRetryRounds = 10;
+
+// The write watch: the innermost one armed, the entry points it wrapped, and
+// how deep the calls are inside a read (whose writes are not counted).
+WriteWatch *g_watch = nullptr;
+WriteControl_t g_boundControl = nullptr;
+WriteConfig_t g_boundConfig = nullptr;
+int g_inRead = 0;
+
+unsigned int watched_control(int len, unsigned char *buf)
+{
+    const unsigned int result = g_boundControl(len, buf);
+    if (!g_inRead) note_write_result(result);
+    return result;
+}
+
+unsigned int watched_config(int len, unsigned char *buf)
+{
+    const unsigned int result = g_boundConfig(len, buf);
+    if (!g_inRead) note_write_result(result);
+    return result;
+}
+
+struct InRead {
+    InRead() { ++g_inRead; }
+    ~InRead() { --g_inRead; }
+};
 
 bool control_round(unsigned char *frame, unsigned char *reply)
 {
@@ -53,6 +82,7 @@ bool control_round(unsigned char *frame, unsigned char *reply)
 
 bool control_read(unsigned char *frame, unsigned char *reply)
 {
+    const InRead reading;
     m_WriteControl(31, frame);
     if (m_ReadData(32, reply)) return true;
     for (int i = 0; i < kRetryRounds; ++i)
@@ -62,6 +92,7 @@ bool control_read(unsigned char *frame, unsigned char *reply)
 
 bool control_read_once_more(unsigned char *frame, unsigned char *reply)
 {
+    const InRead reading;
     m_WriteControl(31, frame);
     if (m_ReadData(32, reply)) return true;
     return control_round(frame, reply);
@@ -69,6 +100,7 @@ bool control_read_once_more(unsigned char *frame, unsigned char *reply)
 
 bool config_read(int len, unsigned char *frame, unsigned char *reply)
 {
+    const InRead reading;
     m_WriteConfig(len, frame);
     if (m_ReadConfigData(64, reply)) return true;
     for (int i = 0; i < kRetryRounds; ++i) {
@@ -78,4 +110,34 @@ bool config_read(int len, unsigned char *frame, unsigned char *reply)
         if (m_ReadConfigData(64, reply)) return true;
     }
     return false;
+}
+
+void note_write_result(unsigned result)
+{
+    if (result == 0) return;
+    for (WriteWatch *w = g_watch; w; w = w->m_outer) {
+        ++w->m_failed;
+        w->m_lastError = result;
+    }
+}
+
+WriteWatch::WriteWatch() : m_outer(g_watch)
+{
+    if (!g_watch) {
+        g_boundControl = m_WriteControl;
+        g_boundConfig = m_WriteConfig;
+        // Unbound entry points stay null: calling them fails as it did.
+        if (m_WriteControl) m_WriteControl = watched_control;
+        if (m_WriteConfig) m_WriteConfig = watched_config;
+    }
+    g_watch = this;
+}
+
+WriteWatch::~WriteWatch()
+{
+    g_watch = m_outer;
+    if (!g_watch) {
+        if (m_WriteControl == watched_control) m_WriteControl = g_boundControl;
+        if (m_WriteConfig == watched_config) m_WriteConfig = g_boundConfig;
+    }
 }

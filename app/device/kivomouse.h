@@ -188,6 +188,30 @@ bool control_read_once_more(unsigned char *frame, unsigned char *reply);
 // Configuration channel: write len bytes, read the 64-byte reply, same rule.
 bool config_read(int len, unsigned char *frame, unsigned char *reply);
 
+// Counts the writes that fail while it lives, on both channels: the set
+// commands and transfers of whoever sends in the meantime. The writes of the
+// reads above are judged by their replies and the retry rule, not counted.
+// The library's entry points are wrapped for the time being: every caller's
+// bytes go out unchanged. Watches nest; an inner one's failures count for the
+// outer one too. GUI thread only, as all traffic.
+class WriteWatch
+{
+public:
+    WriteWatch();
+    ~WriteWatch();
+    WriteWatch(const WriteWatch &) = delete;
+    WriteWatch &operator=(const WriteWatch &) = delete;
+
+    int failed() const { return m_failed; }
+    unsigned lastError() const { return m_lastError; } // of the latest failure
+
+private:
+    friend void note_write_result(unsigned result);
+    WriteWatch *m_outer;
+    int m_failed = 0;
+    unsigned m_lastError = 0;
+};
+
 // ---- the mouse picture ------------------------------------------------------
 extern int mouse_status; // view shown: 0 axis, 1 top, 2 side, 3 rear
 extern int after_status; // view asked for

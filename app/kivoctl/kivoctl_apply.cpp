@@ -6,6 +6,7 @@
 #include "pages/buttons/button_widget.h"
 #include "pages/lighting/col_btn.h"
 #include "pages/buttons/combo_widget.h"
+#include "platform/keycapture.h"
 #include "pages/pointer/dpi_widget.h"
 #include "device/fwimage.h"
 #include "device/kivomouse.h"
@@ -14,12 +15,15 @@
 #include "pages/buttons/mkey_edit.h"
 #include "pages/pointer/pointer_widget.h"
 #include "pages/pointer/report_widget.h"
+#include "pages/settings/confirm_dialog.h"
 #include "pages/settings/update_dialog.h"
 #include "window/z9ktool.h"
 
 #include <QButtonGroup>
 #include <QColor>
+#include <QDebug>
 #include <QPushButton>
+#include <QSettings>
 #include <QSlider>
 #include <cstring>
 
@@ -132,23 +136,38 @@ void choose_zone(led_Widget *led, int zone)
         led->ledzone_switch->button(zone)->setChecked(true);
 }
 
-// The colour's preset, clicked; a colour not among them is added as the
-// page's "+" adds one, which applies it.
-void click_colour(led_Widget *led, const quint8 *rgb)
+// What went wrong while a request was carried out: the settings the mouse did
+// not take, whether it went away, the presets the file did not take.
+struct Trouble {
+    QStringList notApplied;
+    bool gone = false;
+    QStringList unsaved; // "#rrggbb"
+};
+
+// A colour added to the presets, as the page's "+" adds one (which applies
+// it); a preset the file did not take is noted.
+void add_colour(led_Widget *led, const quint8 *rgb, Trouble *t)
+{
+    const QColor c(rgb[0], rgb[1], rgb[2]);
+    if (!led->add_preset(c) && preset_with(led, rgb)) t->unsaved << c.name();
+}
+
+// The colour's preset, clicked; a colour not among them is added.
+void click_colour(led_Widget *led, const quint8 *rgb, Trouble *t)
 {
     const int k = preset_with(led, rgb);
     if (k)
         press(led->color_btn_g, k);
     else
-        led->add_preset(QColor(rgb[0], rgb[1], rgb[2]));
+        add_colour(led, rgb, t);
 }
 
-void set_zone(z9ktool &w, int zone, const ZoneRequest &z)
+void set_zone(z9ktool &w, int zone, const ZoneRequest &z, Trouble *t)
 {
     led_Widget *led = w.ledpage;
     choose_zone(led, zone);
     if (z.effect >= 0) press(effect_group(led, zone), z.effect);
-    if (z.hasColour) click_colour(led, z.rgb);
+    if (z.hasColour) click_colour(led, z.rgb, t);
     if (z.speed) {
         if (led->speed_level->value() != z.speed)
             led->speed_level->setValue(z.speed);
@@ -160,14 +179,14 @@ void set_zone(z9ktool &w, int zone, const ZoneRequest &z)
 // One frame with the zone's whole record: its preset chosen quietly, the
 // slider set quietly, and the bytes the effect's handler leaves alone put
 // back into the frame as the mouse had them.
-void restore_zone(z9ktool &w, int zone, const ZoneRequest &z)
+void restore_zone(z9ktool &w, int zone, const ZoneRequest &z, Trouble *t)
 {
     led_Widget *led = w.ledpage;
     choose_zone(led, zone);
     if (z.effect != 6) {
         int k = preset_with(led, z.rgb);
         if (!k) {
-            led->add_preset(QColor(z.rgb[0], z.rgb[1], z.rgb[2]));
+            add_colour(led, z.rgb, t);
             k = preset_with(led, z.rgb);
         }
         const QSignalBlocker quiet(led->color_btn_g);
@@ -196,10 +215,27 @@ void choose_button(button_Widget *page, int id)
     if (!marker->isChecked()) marker->setChecked(true);
 }
 
+// An assignment no control of the page makes: the record as it was read, in
+// the frame the page's own assignments go out in, then shown as a reading.
+void write_record(button_Widget *page, int id, const quint8 *record)
+{
+    send_cmd[0] = 0xb1;
+    send_cmd[1] = quint8(id);
+    memcpy(send_cmd + 2, record, 4);
+    m_WriteControl(31, send_cmd);
+    button_Widget::ButtonReading shown;
+    memcpy(shown.status + 4, record, 4);
+    page->show_button_function(shown);
+}
+
 void apply_button(z9ktool &w, int id, const ButtonRequest &b, bool restore)
 {
     button_Widget *page = w.btnpage;
     choose_button(page, id);
+    if (b.kind == ButtonRequest::Record) {
+        write_record(page, id, b.record);
+        return;
+    }
     if (restore && b.hasRecord && (b.kind == 0 || b.kind == 1)) {
         send_cmd[4] = b.record[2];
         send_cmd[5] = b.record[3];
@@ -285,6 +321,65 @@ Outcome flash(z9ktool &w, const Request &r)
     return o;
 }
 
+// What the user is doing in the window that a request must not cut into:
+// a recording or a key capture would take the request's assignment as its
+// own, and an open dialog waits for the user's answer. Empty when idle.
+QString window_busy(z9ktool &w)
+{
+    if (w.btnpage.isBuilt()) {
+        if (w.btnpage->micro_area->recording)
+            return QStringLiteral("the window is recording a macro");
+        if (w.btnpage->combo_area->mkey_editor->key_hook->isCapturing())
+            return QStringLiteral("the window is capturing a custom key");
+    }
+    if (w.reset_confirm->isVisible())
+        return QStringLiteral("the window asks to confirm a factory reset");
+    if (w.update_confirm->isVisible())
+        return QStringLiteral("the window shows the firmware update dialog");
+    return QString();
+}
+
+// Whether the mouse can still be reached after a write failed: a rejected
+// write from a mouse that is there, or one that has gone.
+bool mouse_reachable()
+{
+    return m_OpenDevice(USB_VID, USB_PID) != nullptr;
+}
+
+// Carries out one setting with its writes watched. Once the mouse has gone
+// the rest is not tried: it could only fail, each read after its retries.
+template <class F> void applying(const QString &setting, Trouble *t, F &&apply)
+{
+    if (t->gone) {
+        t->notApplied << setting;
+        return;
+    }
+    const WriteWatch watch;
+    apply();
+    if (!watch.failed()) return;
+    qDebug() << "kivoctl:" << setting << "write failed, error" << watch.lastError();
+    t->notApplied << setting;
+    if (!mouse_reachable()) t->gone = true;
+}
+
+Outcome reported(const Trouble &t)
+{
+    Outcome o;
+    if (!t.notApplied.isEmpty()) {
+        o.code = t.gone ? NoMouse : Failed;
+        o.err += "kivoctl: not applied: " + t.notApplied.join(QStringLiteral(", ")).toUtf8() +
+                 (t.gone ? " (the mouse went away)\n" : " (the mouse refused a write)\n");
+    }
+    if (!t.unsaved.isEmpty()) {
+        if (o.code == Ok) o.code = Failed;
+        o.err += "kivoctl: the colour preset " + t.unsaved.join(QStringLiteral(", ")).toUtf8() +
+                 " was not saved (" +
+                 QString(settings ? settings->fileName() : QString()).toUtf8() +
+                 " cannot be written)\n";
+    }
+    return o;
+}
+
 } // namespace
 Outcome execute(z9ktool &w, const Request &r)
 {
@@ -294,6 +389,13 @@ Outcome execute(z9ktool &w, const Request &r)
         o.err = "kivoctl: no mouse\n";
         return o;
     }
+    const QString busy = window_busy(w);
+    if (!busy.isEmpty()) {
+        o.code = Busy;
+        o.err = "kivoctl: busy: " + busy.toUtf8() + '\n';
+        return o;
+    }
+    Trouble trouble;
     switch (r.command) {
     case Request::Show: {
         const Snapshot s = read_snapshot();
@@ -301,8 +403,8 @@ Outcome execute(z9ktool &w, const Request &r)
         return o;
     }
     case Request::Reset:
-        w.reset_to_factory();
-        return o;
+        applying(QStringLiteral("reset"), &trouble, [&w] { w.reset_to_factory(); });
+        return reported(trouble);
     case Request::Flash:
         return flash(w, r);
     case Request::Set:
@@ -315,18 +417,27 @@ Outcome execute(z9ktool &w, const Request &r)
     const QString refusal = check_against_page(w, r);
     if (!refusal.isEmpty()) return refused(refusal);
     const bool restore = r.command == Request::Restore;
-    if (r.rate) apply_rate(w, r.rate);
-    if (r.hasDpi || r.dpiActive) apply_dpi(w, r);
+    Trouble *t = &trouble;
+    if (r.rate) applying(QStringLiteral("rate"), t, [&] { apply_rate(w, r.rate); });
+    if (r.hasDpi || r.dpiActive)
+        applying(r.hasDpi ? QStringLiteral("dpi") : QStringLiteral("dpi-active"), t,
+                 [&] { apply_dpi(w, r); });
     for (int zone : {1, 0}) {
         if (!r.zone[zone].given) continue;
-        if (restore)
-            restore_zone(w, zone, r.zone[zone]);
-        else
-            set_zone(w, zone, r.zone[zone]);
+        applying(zone_key(zone), t, [&] {
+            if (restore)
+                restore_zone(w, zone, r.zone[zone], t);
+            else
+                set_zone(w, zone, r.zone[zone], t);
+        });
     }
-    for (int i = 0; i < kButtons; ++i)
-        if (r.button[i].given) apply_button(w, kFirstButton + i, r.button[i], restore);
-    return o;
+    for (int i = 0; i < kButtons; ++i) {
+        if (!r.button[i].given) continue;
+        const int id = kFirstButton + i;
+        applying(QStringLiteral("button%1").arg(id), t,
+                 [&] { apply_button(w, id, r.button[i], restore); });
+    }
+    return reported(trouble);
 }
 
 } // namespace kivoctl

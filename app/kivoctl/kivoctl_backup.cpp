@@ -94,6 +94,12 @@ QString backup_button(const QJsonObject &buttons, int id, ButtonRequest *b)
         b->kind = 2;
         b->delays = delays.toBool();
         b->given = true;
+    } else if (assign.startsWith(QLatin1String("unknown:"))) {
+        // What no name covers goes back as the mouse reported it.
+        if (assign.mid(8) != o.value(QLatin1String("record")).toString())
+            return QStringLiteral("%1: %2 is not its record").arg(key, assign);
+        b->kind = ButtonRequest::Record;
+        b->given = true;
     } else {
         // A backup carries its macros inline; it never names files to read.
         if (assign.startsWith(QLatin1String("macro:")))

@@ -137,9 +137,10 @@ bool from_message(const QJsonObject &o, Request *out)
             b.events.append(e);
         }
         if (b.given) {
-            const bool fine = (b.kind == 0 && b.code >= 1 && b.code <= 8) ||
-                              (b.kind == 1 && b.code >= 1 && b.code <= 12) || b.kind == 2 ||
-                              b.kind == 3;
+            const bool fine =
+                (b.kind == 0 && b.code >= 1 && b.code <= 8) ||
+                (b.kind == 1 && b.code >= 1 && b.code <= 12) || b.kind == 2 || b.kind == 3 ||
+                (b.kind == ButtonRequest::Record && b.hasRecord && r.command == Request::Restore);
             if (!fine) return false;
         }
     }

@@ -1,5 +1,7 @@
 #include "kivoctl/kivoctl_names.h"
 
+#include "device/kivomouse.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QRegularExpression>
@@ -154,14 +156,27 @@ QString keys_text(quint8 modifiers, quint8 usage)
     return parts.join(QLatin1Char('+'));
 }
 
+namespace
+{
+// Whether keys:... brings these very bytes back: the editor keeps the key as a
+// desktop key code, and a modifier's usage in the key's place would come back
+// as a modifier bit.
+bool keys_restorable(quint8 modifiers, quint8 usage)
+{
+    if (usage == 0) return modifiers != 0;
+    if (usage >= 0xe0 && usage <= 0xe7) return false;
+    return key_usage(key_name(usage)) == usage && vkeytohid(hidtovkey(usage)) == usage;
+}
+} // namespace
+
 QString assignment_text(const quint8 *record)
 {
     const int kind = record[0], code = record[1];
     if (kind == 0) return function_name(code);
     if (kind == 1) {
         if (code == 0) {
-            const QString keys = keys_text(record[2], record[3]);
-            return keys.isEmpty() ? QString() : QStringLiteral("keys:") + keys;
+            if (!keys_restorable(record[2], record[3])) return QString();
+            return QStringLiteral("keys:") + keys_text(record[2], record[3]);
         }
         if (code >= 10) return media_name(code);
         const QString combo = combo_name(code);

@@ -22,9 +22,11 @@ int combo_code(const QString &name);
 int effect_code(const QString &name);
 QString keys_text(quint8 modifiers, quint8 usage); // "ctrl+alt+c"
 // The assignment a button's four record bytes (kind, code, byte 6, byte 7)
-// describe, in the words "set" takes; "macro" for a macro; empty when unknown.
+// describe, in the words "set" takes; "macro" for a macro; empty when no
+// words bring these bytes back.
 QString assignment_text(const quint8 *record);
-// The same, or "unknown:" and the record in hex when it names nothing known.
+// The same, or "unknown:" and the record in hex, which a restore writes back
+// as it is.
 QString assignment_or_raw(const quint8 *record);
 
 QString zone_key(int zone);             // 0 "rear", 1 "front", as the mouse numbers them

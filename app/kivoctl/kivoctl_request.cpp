@@ -288,11 +288,15 @@ QString help_text()
         "\n"
         "Exit codes:\n"
         "  0  done\n"
-        "  1  failed: the device library could not be loaded, or a flash did not\n"
-        "     complete\n"
+        "  1  failed: the device library could not be loaded, a flash did not\n"
+        "     complete, the mouse refused a setting, or a colour preset was not\n"
+        "     saved (each named on a line)\n"
         "  2  a bad value, named on one line; nothing was sent\n"
-        "  3  no mouse\n"
-        "  4  busy: a firmware flash is running, or another kivoctl is at work\n");
+        "  3  no mouse, or it went away before every setting was applied (named\n"
+        "     on a line)\n"
+        "  4  busy: a firmware flash is running, another kivoctl is at work, or\n"
+        "     the window is recording a macro, capturing a custom key or showing\n"
+        "     the factory reset or firmware update dialog; nothing was sent\n");
 }
 
 } // namespace kivoctl

@@ -34,8 +34,12 @@ struct ZoneRequest {
 };
 
 struct ButtonRequest {
+    // A backup's assignment that no name covers: restored from its record.
+    static constexpr int Record = 4;
+
     bool given = false;
-    // 0 function, 1 preset combination or media key, 2 macro, 3 custom keys
+    // 0 function, 1 preset combination or media key, 2 macro, 3 custom keys,
+    // Record the four record bytes as they are
     int kind = 0;
     int code = 0;         // function or combination code
     quint8 modifiers = 0; // custom keys: HID modifier bits

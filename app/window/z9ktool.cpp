@@ -292,6 +292,25 @@ void z9ktool::showWidget()
     activateWindow();
 }
 
+void z9ktool::hideEvent(QHideEvent *event)
+{
+    // The picker is a child: hidden only with the window, it would come back
+    // with it, without its shields and without its add, so that the next pick
+    // would change whichever preset was changed last.
+    closePicker();
+    QWidget::hideEvent(event);
+}
+
+void z9ktool::closePicker()
+{
+    if (ledpage.isBuilt()) {
+        ledpage->picker->hide();
+        ledpage->mask_btn->hide();
+    }
+    mask_side->hide();
+    new_btn = false;
+}
+
 void z9ktool::iconIsActived(QSystemTrayIcon::ActivationReason reason)
 {
     if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) showWidget();

@@ -164,6 +164,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void customEvent(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
 private:
@@ -189,6 +190,8 @@ private:
     void setPicture(const QString &path);
     void showView(int view);
     void hideForRemoval();
+    // Hides the colour picker with its shields and ends a pending add.
+    void closePicker();
     Navbtn *navButton(int id) const;
     void setNavigationEnabled(bool enabled);
 };

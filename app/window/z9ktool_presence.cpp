@@ -203,11 +203,7 @@ void z9ktool::hideForRemoval()
 {
     // A key editor capturing for a mouse that has gone must not keep the keyboard.
     KeyCapture::stopAll();
-    if (ledpage.isBuilt()) {
-        ledpage->picker->hide();
-        ledpage->mask_btn->hide();
-    }
-    mask_side->hide();
+    closePicker();
     reset_confirm->hide();
     update_confirm->hide();
     configpage->fw_update_icon->hide();

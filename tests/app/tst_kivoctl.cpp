@@ -1,7 +1,9 @@
 // kivoctl against the virtual mouse: each change sends what the same clicks in
 // the window send, show reads it back, restore after a factory reset brings the
-// mouse back byte for byte, bad values are refused with nothing sent, and a
-// running program carries requests out in its own window.
+// mouse back byte for byte, bad values are refused with nothing sent, a running
+// program carries requests out in its own window (and refuses while the user
+// is busy in it), and writes the mouse or the preset file did not take are
+// reported.
 #include "virtualmouse.h"
 
 #include "pages/buttons/button_widget.h"
@@ -11,6 +13,8 @@
 #include "pages/buttons/func_widget.h"
 #include "kivoctl/kivoctl_apply.h"
 #include "kivoctl/kivoctl_marker.h"
+#include "kivoctl/kivoctl_message.h"
+#include "kivoctl/kivoctl_names.h"
 #include "kivoctl/kivoctl_request.h"
 #include "kivoctl/kivoctl_server.h"
 #include "pages/lighting/led_widget.h"
@@ -19,10 +23,12 @@
 #include "platform/keycapture.h"
 #include "pages/pointer/pointer_widget.h"
 #include "pages/pointer/report_widget.h"
+#include "pages/settings/confirm_dialog.h"
 #include "pages/settings/update_dialog.h"
 #include "window/z9ktool.h"
 
 #include <QButtonGroup>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QJsonDocument>
@@ -30,6 +36,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSharedMemory>
 #include <QSlider>
 #include <QStyle>
@@ -116,6 +123,10 @@ private slots:
     void flashHeadless();
     void runningWindowCarriesTheRequestOut();
     void runningProgramTakesRequestsOverItsSocket();
+    void failedWritesAreReported();
+    void unnamedAssignmentsRestoreByteForByte();
+    void busyWindowRefuses();
+    void presetsThatCannotBeSaved();
 
 private:
     QTemporaryDir m_tmp; // TMPDIR of everything started here: marker and socket
@@ -131,6 +142,7 @@ private:
     Outcome request(const QStringList &args);
     QProcessEnvironment env(const QString &state) const;
     Run kivoctl(const QStringList &args, const QString &state, const QString &cwd = QString());
+    QString writeMacro(const char *name);
 };
 
 void Kivoctl::initTestCase()
@@ -238,7 +250,12 @@ Run Kivoctl::kivoctl(const QStringList &args, const QString &state, const QStrin
     p.setWorkingDirectory(cwd.isEmpty() ? m_tmp.path() : cwd);
     p.start(m_kivoctl, args);
     Run r;
-    if (!p.waitForFinished(60000)) {
+    // The event loop runs meanwhile: a window of this process answers from it.
+    QElapsedTimer waited;
+    waited.start();
+    while (p.state() != QProcess::NotRunning && waited.elapsed() < 60000)
+        QTest::qWait(10);
+    if (p.state() != QProcess::NotRunning) {
         p.kill();
         p.waitForFinished();
         return r;
@@ -247,6 +264,14 @@ Run Kivoctl::kivoctl(const QStringList &args, const QString &state, const QStrin
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+QString Kivoctl::writeMacro(const char *name)
+{
+    QFile macro(m_tmp.filePath(QString::fromLatin1(name)));
+    if (!macro.open(QIODevice::WriteOnly)) return QString();
+    macro.write("down ctrl\ndown c\nup c\nup ctrl\n");
+    return QString::fromLatin1(name);
 }
 
 // ---- the reports on the wire --------------------------------------------------------
@@ -827,6 +852,208 @@ void Kivoctl::runningProgramTakesRequestsOverItsSocket()
 
     program.terminate();
     QVERIFY(program.waitForFinished(30000));
+}
+
+// ---- what did not happen is said ---------------------------------------------------------
+
+void Kivoctl::failedWritesAreReported()
+{
+    const QString macro = writeMacro("fail.macro");
+    QVERIFY(!macro.isEmpty());
+    const struct {
+        const char *name;
+        std::function<void()> trouble;
+        QStringList args;
+        int code;
+        QByteArray err;
+    } cases[] = {
+        {"unplugged after attach",
+         [] { vmouse_plug(0); },
+         {"set", "dpi=100,200,300,400,500", "rate=125", "front=off"},
+         3,
+         "kivoctl: not applied: rate, dpi, front (the mouse went away)\n"},
+        {"macro upload, unplugged",
+         [] { vmouse_plug(0); },
+         {"set", "button3=macro:" + macro},
+         3,
+         "kivoctl: not applied: button3 (the mouse went away)\n"},
+        {"macro packet rejected",
+         [] { vmouse_reject_config_write(1); },
+         {"set", "rate=500", "button3=macro:" + macro, "button5=mute"},
+         1,
+         "kivoctl: not applied: button3 (the mouse refused a write)\n"},
+    };
+    for (const auto &c : cases) {
+        openWindow();
+        ControlServer server(w.get());
+        QVERIFY(server.listen());
+        c.trouble();
+        const Run r = kivoctl(c.args, QString());
+        QVERIFY2(r.code == c.code, c.name);
+        QCOMPARE(r.err, c.err);
+    }
+    // The settings around the refused one went out all the same.
+    vmouse_reject_config_write(0);
+    const QByteArray memory = readMemory();
+    QCOMPARE(memory.mid(22, 1).toHex(), QByteArray("02"));   // rate 500
+    QCOMPARE(memory.mid(35, 2).toHex(), QByteArray("010c")); // button5 mute
+}
+
+void Kivoctl::unnamedAssignmentsRestoreByteForByte()
+{
+    const struct {
+        int button;
+        quint8 record[4];
+    } cases[] = {
+        {2, {0, 0, 0, 0}},             // what a zeroed reply gives
+        {3, {0, 9, 0x12, 0x34}},       // a function past the eight
+        {4, {1, 13, 0, 0}},            // past the media keys
+        {5, {3, 7, 0xab, 0xcd}},       // a kind the page does not know
+        {6, {1, 0, 0, 0}},             // keys without a key
+        {7, {1, 0, 0x01, 0xe1}},       // a modifier's usage in the key's place
+        {2, {1, 0, 0x02, 0x64}},       // a key the editor would keep as another
+        {3, {0xff, 0xff, 0xff, 0xff}}, //
+    };
+    openWindow();
+    for (const auto &c : cases) {
+        const QString name = QStringLiteral("button%1 %2").arg(c.button).arg(hex(c.record, 4));
+        unsigned char frame[31] = {0xb1, quint8(c.button)};
+        memcpy(frame + 2, c.record, 4);
+        QCOMPARE(m_WriteControl(31, frame), 0u);
+        const QByteArray before = readMemory();
+
+        const Outcome shown = request({"show", "--json"});
+        QCOMPARE(shown.code, int(Ok));
+        const QJsonObject b = QJsonDocument::fromJson(shown.out)
+                                  .object()["buttons"]
+                                  .toObject()[QStringLiteral("button%1").arg(c.button)]
+                                  .toObject();
+        QCOMPARE(b["assign"].toString(), "unknown:" + hex(c.record, 4));
+        QFile f(m_tmp.filePath(QStringLiteral("unnamed.json")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(shown.out);
+        f.close();
+
+        QCOMPARE(request({"reset"}).code, int(Ok));
+        QVERIFY2(readMemory() != before, qPrintable(name));
+        // As a running program gets it: through the socket's message.
+        Request restore, received;
+        QVERIFY2(parse_arguments({"restore", "unnamed.json"}, m_tmp.path(), &restore).isEmpty(),
+                 qPrintable(name));
+        QVERIFY(from_message(to_message(restore), &received));
+        const Outcome o = execute(*w, received);
+        QVERIFY2(o.code == Ok, qPrintable(name + ": " + o.err));
+        QCOMPARE(readMemory().toHex() + " <- " + name.toLatin1(),
+                 before.toHex() + " <- " + name.toLatin1());
+    }
+}
+
+void Kivoctl::busyWindowRefuses()
+{
+    const QString macro = writeMacro("busy.macro");
+    QVERIFY(!macro.isEmpty());
+    const struct {
+        std::function<void()> enter, leave;
+        QByteArray err;
+    } cases[] = {
+        {[this] {
+             openPage(2);
+             click(w->btnpage->nav_micro);
+             click(w->btnpage->micro_area->record_btn);
+             QVERIFY(w->btnpage->micro_area->recording);
+         },
+         [this] {
+             click(w->btnpage->micro_area->record_btn);
+             QVERIFY(!w->btnpage->micro_area->recording);
+         },
+         "kivoctl: busy: the window is recording a macro\n"},
+        {[this] {
+             openPage(2);
+             click(w->btnpage->nav_combo);
+             click(w->btnpage->combo_area->mkey_editor->mkey_line);
+             QVERIFY(w->btnpage->combo_area->mkey_editor->key_hook->isCapturing());
+         },
+         [this] {
+             w->btnpage->combo_area->mkey_editor->mkey_line->clearFocus();
+             QVERIFY(!w->btnpage->combo_area->mkey_editor->key_hook->isCapturing());
+         },
+         "kivoctl: busy: the window is capturing a custom key\n"},
+        {[this] {
+             click(w->reset_btn);
+             QVERIFY(w->reset_confirm->isVisible());
+         },
+         [this] {
+             click(w->reset_confirm->cancel_btn);
+             QVERIFY(!w->reset_confirm->isVisible());
+         },
+         "kivoctl: busy: the window asks to confirm a factory reset\n"},
+        {[this] {
+             w->update_confirm->show_dialog(); // as the offer on the settings page opens it
+             QVERIFY(w->update_confirm->isVisible());
+         },
+         [this] {
+             click(w->update_confirm->close_btn);
+             QVERIFY(!w->update_confirm->isVisible());
+         },
+         "kivoctl: busy: the window shows the firmware update dialog\n"},
+    };
+    openWindow();
+    ControlServer server(w.get());
+    QVERIFY(server.listen());
+    const QByteArray before = readMemory();
+    for (const auto &c : cases) {
+        c.enter();
+        vmouse_trace_clear();
+        const Run r = kivoctl({"set", "rate=500", "button3=macro:" + macro}, QString());
+        QCOMPARE(r.code, 4);
+        QCOMPARE(r.err, c.err);
+        QVERIFY2(traceHex().isEmpty(), c.err.constData());
+        c.leave();
+    }
+    QCOMPARE(readMemory(), before);
+    QCOMPARE(w->btnpage->micro_area->btn_records.size(), 0);
+    const Run r = kivoctl({"set", "rate=500", "button3=macro:" + macro}, QString());
+    QVERIFY2(r.code == 0, r.err.constData());
+}
+
+void Kivoctl::presetsThatCannotBeSaved()
+{
+    const QString state = m_tmp.filePath(QStringLiteral("presets.state"));
+    QFile::remove(state);
+    const QString beside = m_tmp.filePath(QStringLiteral("bin/user_color.ini"));
+    const QString fallback = m_tmp.filePath(QStringLiteral("config/kivomouse/user_color.ini"));
+    struct Tidy {
+        QStringList paths;
+        ~Tidy()
+        {
+            for (const QString &p : paths) {
+                QDir(p).removeRecursively();
+                QFile::remove(p);
+            }
+        }
+    } tidy{{beside, fallback}};
+    QFile::remove(beside);
+    QFile::remove(fallback);
+    QVERIFY(QDir().mkpath(beside)); // a folder where the file belongs
+
+    Run r = kivoctl({"set", "front=on,#abcdef"}, state);
+    QVERIFY2(r.code == 0, r.err.constData());
+    {
+        QSettings kept(fallback, QSettings::IniFormat);
+        QCOMPARE(kept.value("USER_COLOR/Num").toInt(), 5);
+        QCOMPARE(QColor(kept.value("COLOR5/Red").toInt(), kept.value("COLOR5/Green").toInt(),
+                        kept.value("COLOR5/Blue").toInt()),
+                 QColor(0xab, 0xcd, 0xef));
+    }
+
+    // Nowhere to write: the mouse takes the colour, and kivoctl says the preset is lost.
+    QFile::remove(fallback);
+    QVERIFY(QDir().mkpath(fallback));
+    r = kivoctl({"set", "front=on,#123456"}, state);
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.err, "kivoctl: the colour preset #123456 was not saved (" + fallback.toUtf8() +
+                        " cannot be written)\n");
+    QVERIFY(kivoctl({"show"}, state).out.contains("front      on #123456"));
 }
 
 QTEST_MAIN(Kivoctl)

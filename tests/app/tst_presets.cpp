@@ -1,13 +1,16 @@
 // The colour presets of the lighting page against a user_color.ini in a
 // temporary program folder: what a file gives, adding through the picker,
-// changing by double click, deleting in manage mode, and the fallback folder.
+// changing by double click, deleting in manage mode, the fallback folder, and
+// the picker in the window going with it.
 #include "virtualmouse.h"
 
 #include "pages/lighting/col_btn.h"
 #include "pages/lighting/colorpicker.h"
 #include "pages/lighting/led_widget.h"
+#include "window/z9ktool.h"
 
 #include <QButtonGroup>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
@@ -46,6 +49,8 @@ private slots:
     void closingThePickerEndsThePendingAdd();
     void effectWithoutColourEndsManageMode();
     void readOnlyProgramFolderFallsBack();
+    void folderInPlaceOfTheFileFallsBack();
+    void pickerGoesWithTheWindow();
 
 private:
     led_Widget *openPage(const QString &ini = QString());
@@ -460,6 +465,116 @@ void Presets::readOnlyProgramFolderFallsBack()
 #else
     QSKIP("The fallback folder is a Linux carry");
 #endif
+}
+
+void Presets::folderInPlaceOfTheFileFallsBack()
+{
+    const QString program = dir->filePath("program");
+    const QString config = dir->filePath("config");
+    QVERIFY(QDir().mkpath(program + "/user_color.ini"));
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+    struct Restore {
+        QByteArray value;
+        ~Restore() { qputenv("XDG_CONFIG_HOME", value); }
+    } restore{oldConfig};
+
+    page.reset(new led_Widget);
+    page->init_user_color(program);
+    page->front_mode_btn->button(2)->setChecked(true);
+    page->show();
+    const QString used = settings->fileName();
+    QVERIFY2(used.startsWith(config + "/"), qPrintable(used));
+    QTest::mouseClick(page->add_cl_btn, Qt::LeftButton);
+    pick(QPoint(25, 105));
+    QCOMPARE(int(color_num), 5);
+    QCOMPARE(settings->status(), QSettings::NoError);
+
+    // A restart finds the preset in the fallback file.
+    page.reset(new led_Widget);
+    page->init_user_color(program);
+    QCOMPARE(row(), (builtins + Colours{hsv(224, 221, 200)}));
+
+    // A file that cannot be written either: every write says so.
+    QFile::remove(used);
+    QVERIFY(QDir().mkpath(used));
+    const QRegularExpression notSaved("^presets not saved: \".*/config/.*user_color.ini\"$");
+    QTest::ignoreMessage(QtDebugMsg, notSaved); // the built-ins written at start
+    page.reset(new led_Widget);
+    page->init_user_color(program);
+    page->front_mode_btn->button(2)->setChecked(true);
+    QTest::ignoreMessage(QtDebugMsg, notSaved);
+    QVERIFY(!page->add_preset(QColor(1, 2, 3)));
+    QCOMPARE(int(color_num), 5); // the row has it all the same, for this run
+}
+
+void Presets::pickerGoesWithTheWindow()
+{
+    z9ktool w;
+    w.ledpage->init_user_color(dir->path());
+    attach_at_start(w);
+    QVERIFY(device_attached);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QWindow *win = w.windowHandle();
+    auto at = [&w](QWidget *child, QPoint p) { return child->mapTo(&w, p); };
+    auto click = [&](QWidget *child) {
+        QTest::mouseClick(win, Qt::LeftButton, {}, at(child, child->rect().center()));
+    };
+    auto pickInWindow = [&](QPoint wheel) {
+        const QPoint p = wheel + QPoint(ColorPicker::c_x, ColorPicker::c_y);
+        QTest::mouseClick(win, Qt::LeftButton, {}, at(w.ledpage->picker, p));
+    };
+    click(w.nav_btns->button(3));
+    QTRY_VERIFY(!w.animation_timer->isActive());
+    led_Widget *led = w.ledpage;
+    ColorPicker *picker = led->picker;
+
+    // Preset 2 changed through a double click: the last preset picks went to.
+    Col_Btn *two = led->swatch(2);
+    click(two);
+    QTest::mouseDClick(win, Qt::LeftButton, {}, at(two, two->rect().center()));
+    QVERIFY(picker->isVisible());
+    pickInWindow(QPoint(105, 25));
+    const QColor changed = hsv(44, 221, 255);
+    QCOMPARE(QColor(two->rgb_r, two->rgb_g, two->rgb_b), changed);
+    click(picker->close);
+    QVERIFY(picker->isHidden());
+
+    // "+", then the window's close button (to the tray), then the tray's show.
+    // On a desktop the window's deactivation comes after it has gone, when the
+    // picker no longer receives it; the offscreen platform deactivates at
+    // once, so the window is made inactive first and only the hiding remains.
+    QApplication::setActiveWindow(nullptr);
+    click(led->add_cl_btn);
+    QVERIFY(picker->isVisible());
+    QVERIFY(w.mask_side->isVisible());
+    click(w.close_btn);
+    QVERIFY(!w.isVisible());
+    w.showWidget();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(picker->isHidden());
+    QVERIFY(w.mask_side->isHidden());
+    QVERIFY(led->mask_btn->isHidden());
+    QVERIFY(!new_btn);
+
+    // A click where the picker was picks nothing: no preset changes.
+    const int mark = sentReports().size();
+    pickInWindow(QPoint(65, 10));
+    QCOMPARE(int(color_num), 4);
+    QCOMPARE(QColor(two->rgb_r, two->rgb_g, two->rgb_b), changed);
+    const auto keys = fileKeys();
+    QCOMPARE(QColor(keys.value("COLOR2/Red").toInt(), keys.value("COLOR2/Green").toInt(),
+                    keys.value("COLOR2/Blue").toInt()),
+             changed);
+    QCOMPARE(keys.value("USER_COLOR/Num"), QString("4"));
+    QVERIFY(commandsSince(mark).isEmpty());
+
+    // Opened again, "+" adds.
+    click(led->add_cl_btn);
+    pickInWindow(QPoint(65, 10));
+    QCOMPARE(int(color_num), 5);
+    QCOMPARE(QColor(two->rgb_r, two->rgb_g, two->rgb_b), changed);
 }
 
 QTEST_MAIN(Presets)

@@ -45,13 +45,16 @@ QString user_color_path(const QString &program_dir)
     return local;
 #else
     const QFileInfo file(local);
-    if (QFileInfo(program_dir).isWritable() && (!file.exists() || file.isWritable())) return local;
+    // Only a writable regular file (or room for one) takes the presets: a
+    // folder or a file not ours in its place would lose every change.
+    const bool usable = file.exists() ? file.isFile() && file.isWritable() : !file.isSymLink();
+    if (QFileInfo(program_dir).isWritable() && usable) return local;
     // An installed program cannot write beside itself: keep the presets per
     // user, starting from the ones shipped beside the program if there are any.
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(dir);
     const QString user = QDir(dir).filePath(QStringLiteral("user_color.ini"));
-    if (!QFileInfo::exists(user) && file.isReadable()) QFile::copy(local, user);
+    if (!QFileInfo::exists(user) && file.isFile() && file.isReadable()) QFile::copy(local, user);
     return user;
 #endif
 }
@@ -63,6 +66,15 @@ void led_Widget::write_preset(int k)
     settings->setValue(colour_key(k, "Red"), b->rgb_r);
     settings->setValue(colour_key(k, "Green"), b->rgb_g);
     settings->setValue(colour_key(k, "Blue"), b->rgb_b);
+}
+
+bool led_Widget::save_presets()
+{
+    if (!settings) return false;
+    settings->sync();
+    if (settings->status() == QSettings::NoError) return true;
+    qDebug() << "presets not saved:" << settings->fileName();
+    return false;
 }
 
 void led_Widget::create_preset_controls()
@@ -136,7 +148,7 @@ void led_Widget::init_user_color(const QString &program_dir)
             }
             write_preset(i);
         }
-        settings->sync();
+        save_presets();
     }
     for (int i = color_num + 1; i <= 8; ++i)
         if (Col_Btn *b = swatch(i)) b->hide();
@@ -172,9 +184,9 @@ void led_Widget::add_color()
     add_preset(QColor::fromHsv(picker->hue, picker->saturation, picker->bright));
 }
 
-void led_Widget::add_preset(const QColor &c)
+bool led_Widget::add_preset(const QColor &c)
 {
-    if (color_num >= 8) return; // no room: the add button is hidden then
+    if (color_num >= 8) return false; // no room: the add button is hidden then
     add_cl_btn->move(add_cl_btn->x() + 30, add_cl_btn->y());
     color_num += 1;
     current_color = color_num;
@@ -193,7 +205,7 @@ void led_Widget::add_preset(const QColor &c)
     }
     settings->setValue(QStringLiteral("USER_COLOR/Num"), color_num);
     write_preset(color_num);
-    settings->sync();
+    return save_presets();
 }
 
 void led_Widget::color_picked()
@@ -205,7 +217,7 @@ void led_Widget::color_picked()
         const QColor c = QColor::fromHsv(picker->hue, picker->saturation, picker->bright);
         b->setColor(c.red(), c.green(), c.blue());
         write_preset(current_color);
-        settings->sync();
+        save_presets();
     }
     const int zone = ledzone_switch->checkedId();
     change_color(zone == 1 ? front_selected_color : rear_selected_color, true);
@@ -263,7 +275,7 @@ void led_Widget::del_color(int number)
     settings->setValue(QStringLiteral("USER_COLOR/Num"), color_num);
     for (int i = number; i <= color_num; ++i)
         write_preset(i);
-    settings->sync();
+    save_presets();
 
     for (int *selected : {&rear_selected_color, &front_selected_color}) {
         if (*selected > number)

@@ -59,9 +59,13 @@ public:
     void connect_presets();        // once the swatches and the picker exist
     void init_user_color(const QString &program_dir = QString());
     void write_preset(int k);
+    // Writes what is pending to the file; false (and a debug line) when the
+    // file could not be written.
+    bool save_presets();
     // Adds c as the next preset and chooses it, which applies it to the zone;
-    // the picker's "+" and kivoctl both come here.
-    void add_preset(const QColor &c);
+    // the picker's "+" and kivoctl both come here. Returns whether the preset
+    // was added and saved to the file.
+    bool add_preset(const QColor &c);
 
 public slots:
     void zone_switched(int ID, bool checked);
@@ -103,8 +107,8 @@ extern quint8 current_color;
 extern QSettings *settings;
 
 // Where user_color.ini lives for a program in program_dir: there when the
-// folder (and the file, if present) is writable; otherwise, on Linux, under
-// the user's configuration folder.
+// folder is writable and the file, if present, is a writable regular file;
+// otherwise, on Linux, under the user's configuration folder.
 QString user_color_path(const QString &program_dir);
 
 #endif
