@@ -8,7 +8,7 @@ pkgs=(
   cmake g++ make pkg-config
   qtbase5-dev libqt5svg5 libquazip1-qt5-dev libudev-dev libfontconfig-dev
   mingw-w64 wine64
-  xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool libx11-dev
+  xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool libx11-dev libxcb1-dev
   nginx-light openssl
   desktop-file-utils x11-utils
 )
