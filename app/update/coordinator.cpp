@@ -13,6 +13,9 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QThread>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace
 {
@@ -33,6 +36,16 @@ void load_extra_authorities()
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
     config.addCaCertificates(extra);
     QSslConfiguration::setDefaultConfiguration(config);
+}
+
+// A check's network objects and the TLS library's tables are freed with its
+// thread, but glibc keeps the freed heap (the thread's arena too) resident for
+// later allocations; an idle program hands it back.
+void release_freed_heap()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 void trust_extra_authorities()
@@ -75,6 +88,8 @@ void UpdateCoordinator::start()
     connect(t, &QThread::finished, t, &QObject::deleteLater);
     connect(t, &QThread::finished, w, &QObject::deleteLater);
     connect(t, &QThread::started, t, &trust_extra_authorities, Qt::DirectConnection);
+    // Once the thread object is gone its worker went before it.
+    connect(t, &QObject::destroyed, this, &release_freed_heap);
     emit workerMade(w);
     connect(t, &QThread::finished, this, [this] {
         if (!m_recheck || (thread && thread->isRunning())) return;

@@ -19,7 +19,8 @@
 // an animation frame at most 2 ms (its rhythm is 40 ms), a click under 16 ms.
 // Uses the platform the environment names (offscreen when there is no display).
 // BENCH_STEPS=1 prints each animation step of the children on stderr;
-// BENCH_GAP_MS=n waits n ms between the steps instead of the program's 40.
+// BENCH_GAP_MS=n waits n ms between the steps instead of the program's 40;
+// BENCH_SMAPS=file copies the real program's idle /proc/PID/smaps there.
 #include "device/kivomouse.h"
 #include "startup.h"
 #include "startup_probe.h"
@@ -236,6 +237,7 @@ int runProgram(int argc, char **argv)
     while (w.m_updateThread && probe::nowNs() - shown < 60 * qint64(1000000000))
         QTest::qWait(5);
     probe::print("check_done_ms", (probe::nowNs() - shown) / 1e6);
+    probe::print("worker_left", !w.m_update.isNull());
     QTest::qWait(3000); // idle: the timers run, nothing happens
     probe::printIdleMemory();
 
@@ -498,6 +500,13 @@ bool runChild(const Child &c, QMap<QString, QVector<double>> &values, MapWatcher
         }
         got["idle_rss_kb"] = probe::procKb("status", "VmRSS:", p.processId());
         got["idle_anon_kb"] = probe::procKb("smaps_rollup", "Anonymous:", p.processId());
+        got["idle_threads"] = probe::procKb("status", "Threads:", p.processId());
+        if (qEnvironmentVariableIsSet("BENCH_SMAPS")) { // where the memory is, for a look
+            QFile from(QStringLiteral("/proc/%1/smaps").arg(p.processId()));
+            QFile to(qEnvironmentVariable("BENCH_SMAPS"));
+            if (from.open(QIODevice::ReadOnly) && to.open(QIODevice::WriteOnly))
+                to.write(from.readAll());
+        }
         p.terminate();
         if (!p.waitForFinished(10000)) {
             p.kill();
@@ -575,11 +584,14 @@ int main(int argc, char **argv)
     row("floor: exec to window painted", floor["exec_ms"], "ms");
     row("floor: idle resident memory", floor["idle_rss_mb"], "MB");
     row("  of it anonymous (heap, stacks)", floor["idle_anon_mb"], "MB");
+    row("  threads", floor["idle_threads"], "");
     row("program: main() to window painted", app["main_ms"], "ms");
     row("program: exec to window painted", app["exec_ms"], "ms");
     row("program: update check ended after paint", app["check_done_ms"], "ms");
     row("program: idle resident memory", app["idle_rss_mb"], "MB", " (after the check)");
     row("  of it anonymous (heap, stacks)", app["idle_anon_mb"], "MB");
+    row("  threads", app["idle_threads"], "");
+    row("  update workers left after the check", app["worker_left"], "");
     row("floor: CPU time to window painted", floor["cpu_ms"], "ms");
     row("program: CPU time to window painted", app["cpu_ms"], "ms");
     row("  floor: until QApplication made", floor["cpu_app_ms"], "ms");
@@ -598,6 +610,7 @@ int main(int argc, char **argv)
         row("kivomouse: exec to window mapped", real["mapped_ms"], "ms");
         row("kivomouse: idle resident memory", real["idle_rss_mb"], "MB", " (after the check)");
         row("  of it anonymous (heap, stacks)", real["idle_anon_mb"], "MB");
+        row("  threads", real["idle_threads"], "");
         std::printf("%-38s %7.2f x  (aim: <= 1.2)\n", "kivomouse ratio, exec to mapped",
                     median(real["mapped_ms"]) / median(floor["mapped_ms"]));
         std::printf("%-38s %7.1f MB (aim: <= 15)\n", "kivomouse idle memory above the floor",

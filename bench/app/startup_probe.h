@@ -55,8 +55,8 @@ inline long statusKb(const char *key)
 // the file-backed rest (libraries, fonts, resources mapped).
 inline void printIdleMemory()
 {
-    std::printf("idle_rss_kb %ld\nidle_anon_kb %ld\n", procKb("status", "VmRSS:"),
-                procKb("smaps_rollup", "Anonymous:"));
+    std::printf("idle_rss_kb %ld\nidle_anon_kb %ld\nidle_threads %ld\n", procKb("status", "VmRSS:"),
+                procKb("smaps_rollup", "Anonymous:"), procKb("status", "Threads:"));
     std::fflush(stdout);
 }
 
