@@ -8,7 +8,7 @@ pkgs=(
   cmake g++ make pkg-config
   qtbase5-dev libqt5svg5 libquazip1-qt5-dev libudev-dev libfontconfig-dev
   mingw-w64 libz-mingw-w64-dev wine64  # the Windows checks (zlib: QuaZip's headers need its header)
-  xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool libx11-dev
+  xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool libx11-dev libxcb1-dev
   nginx-light openssl
   desktop-file-utils x11-utils
 )

@@ -35,6 +35,6 @@ int main(int argc, char **argv)
     QEventLoop idle;
     QTimer::singleShot(3000, &idle, &QEventLoop::quit);
     idle.exec();
-    probe::print("idle_rss_kb", probe::statusKb("VmRSS:"));
+    probe::printIdleMemory();
     return 0;
 }

@@ -34,14 +34,30 @@ inline double cpuMs()
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-inline long statusKb(const char *key)
+// A "key: n kB" line of a /proc file of this process (or of the process pid).
+inline long procKb(const char *file, const char *key, qint64 pid = 0)
 {
-    QFile f(QStringLiteral("/proc/self/status"));
+    QFile f(pid ? QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(file))
+                : QStringLiteral("/proc/self/%1").arg(QLatin1String(file)));
     if (!f.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray &line : f.readAll().split('\n'))
         if (line.startsWith(key))
             return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLong();
     return -1;
+}
+
+inline long statusKb(const char *key)
+{
+    return procKb("status", key);
+}
+
+// The idle memory, split: all resident, its anonymous part (heap, stacks) and
+// the file-backed rest (libraries, fonts, resources mapped).
+inline void printIdleMemory()
+{
+    std::printf("idle_rss_kb %ld\nidle_anon_kb %ld\nidle_threads %ld\n", procKb("status", "VmRSS:"),
+                procKb("smaps_rollup", "Anonymous:"), procKb("status", "Threads:"));
+    std::fflush(stdout);
 }
 
 // Marks the end of the first exposure of a top-level window: the expose is

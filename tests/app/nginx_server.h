@@ -28,6 +28,8 @@ public:
     struct Options {
         QString serverDirectives; // extra lines inside server { }
         bool tls = false;         // serve https with a self-signed certificate
+        // With tls: this certificate (chain) and key instead of the self-signed one.
+        QString certificateFile, keyFile;
     };
 
     NginxServer() { QDir(m_dir.path()).mkpath(QStringLiteral("root/gaming-mouse")); }
@@ -68,7 +70,7 @@ public:
     {
         stop();
         m_tls = options.tls;
-        if (m_tls && !makeCertificate()) return false;
+        if (m_tls && options.certificateFile.isEmpty() && !makeCertificate()) return false;
         for (int attempt = 0; attempt < 5; ++attempt) {
             m_port = freePort();
             writeConfig(options);
@@ -133,7 +135,10 @@ private:
     {
         const QString d = m_dir.path();
         QString tls;
-        if (m_tls)
+        if (m_tls && !options.certificateFile.isEmpty())
+            tls = QStringLiteral("ssl_certificate %1;\nssl_certificate_key %2;\n")
+                      .arg(options.certificateFile, options.keyFile);
+        else if (m_tls)
             tls = QStringLiteral("ssl_certificate %1/cert.pem;\nssl_certificate_key %1/key.pem;\n")
                       .arg(d);
         const QString conf =
