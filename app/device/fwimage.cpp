@@ -1,5 +1,8 @@
 #include "device/fwimage.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <cstring>
 
 unsigned char disable_mouse[64] = {0};
@@ -95,6 +98,7 @@ void put_be32(unsigned char *p, quint32 v)
 Parse parse(const QByteArray &file, Image *img)
 {
     *img = Image();
+    if (file.size() > kMaxFileSize) return Parse::TooLarge;
     if (file.size() < kHeaderSize) return Parse::NoHeader;
     const auto *p = reinterpret_cast<const uchar *>(file.constData());
     img->led_length = be32(p + 16);
@@ -103,8 +107,52 @@ Parse parse(const QByteArray &file, Image *img)
     img->mcu_address = quint64(kBodiesStart) + img->led_length + img->wireless_length;
     // 64-bit sums: three lengths near 2^32 cannot wrap to something that fits.
     if (img->mcu_address + img->mcu_length > quint64(file.size())) return Parse::Truncated;
-    img->mcu = p + img->mcu_address;
+    // Refused before the erase: after it, the mouse would be left in its loader.
+    if (img->mcu_length > kAppAreaSize) return Parse::TooLarge;
+    if (img->mcu_length < quint32(kLeadingBlock)) return Parse::NoProgram;
+    const uchar *body = p + img->mcu_address;
+    std::memcpy(img->version, body + kVersionAt, 3);
+    if (img->version[0] == 0xFF) return Parse::NoProgram;
+    img->mcu = body;
     return Parse::Ok;
+}
+
+const char *refusal_text(Parse p)
+{
+    switch (p) {
+    case Parse::Ok:
+        return "fine";
+    case Parse::NoHeader:
+        return "no header";
+    case Parse::Truncated:
+        return "cut short";
+    case Parse::TooLarge:
+        return "larger than the mouse's application area";
+    case Parse::NoProgram:
+        return "no program with a version in it";
+    }
+    return "damaged";
+}
+
+Read read_file(const QString &path, QByteArray *data, QString *error)
+{
+    data->clear();
+    if (!QFileInfo(path).isFile()) return Read::Missing;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return Read::Unreadable;
+    }
+    if (file.size() > kMaxFileSize) return Read::TooLarge;
+    // One read: a file that grows meanwhile is taken as far as it was, and only
+    // what was read is checked and flashed.
+    *data = file.read(file.size() + 1);
+    if (file.error() != QFileDevice::NoError) {
+        if (error) *error = file.errorString();
+        data->clear();
+        return Read::Unreadable;
+    }
+    return Read::Ok;
 }
 
 void put_chunk(unsigned char *packet, const uchar *data, quint32 offset, int n)

@@ -8,6 +8,7 @@
 #include "pages/buttons/combo_widget.h"
 #include "platform/keycapture.h"
 #include "pages/pointer/dpi_widget.h"
+#include "device/flasher.h"
 #include "device/fwimage.h"
 #include "device/kivomouse.h"
 #include "pages/lighting/led_widget.h"
@@ -288,36 +289,54 @@ Outcome refused(const QString &line)
     return o;
 }
 
-// Whether the mouse came back from a flash running a verified image.
-bool firmware_running()
+QByteArray version_text(const quint8 v[3])
 {
-    unsigned char reply[64] = {0};
-    m_OpenConfigDevice(USB_VID, USB_PID);
-    config_read(1, get_version, reply);
-    memcpy(fw_version, reply, sizeof reply);
-    return reply[3] != 0xFF && (reply[3] | reply[4] | reply[5]) != 0;
+    return QByteArray::number(uint(v[0])) + '.' + QByteArray::number(uint(v[1])) + '.' +
+           QByteArray::number(uint(v[2]));
 }
 
 Outcome flash(z9ktool &w, const Request &r)
 {
-    Outcome o;
-    const QString before = w.fwfile;
-    w.fwfile = r.flashFile;
-    // The dialog's own path: shown, then its start button's work.
+    // The dialog's own path: shown, then its start button's work, on the file named.
     w.update_confirm->show_dialog();
-    w.update_confirm->start_update();
-    const bool cutOff = w.update_confirm->isHidden(); // a write the mouse refused
-    w.fwfile = before;
-    if (cutOff || !firmware_running()) {
-        o.code = Failed;
-        o.err = "kivoctl: the flash did not complete; the mouse runs its loader, flash again\n";
-        return o;
+    {
+        // Its signal would flash the file on offer instead.
+        const QSignalBlocker quiet(w.update_confirm);
+        w.update_confirm->start_update();
     }
-    o.out = QStringLiteral("firmware %1.%2.%3\n")
-                .arg(fw_version[3])
-                .arg(fw_version[4])
-                .arg(fw_version[5])
-                .toUtf8();
+    const flasher::Run run = w.flash_firmware(r.flashFile);
+    Outcome o;
+    o.code = Failed;
+    QByteArray why;
+    switch (run.end) {
+    case flasher::Run::Running:
+        o.code = Ok;
+        o.out = "firmware " + version_text(run.reported) + '\n';
+        return o;
+    case flasher::Run::Missing:
+    case flasher::Run::Unreadable:
+        return refused(QStringLiteral("flash: cannot read %1").arg(r.flashFile));
+    case flasher::Run::Refused:
+        return refused(QStringLiteral("flash: %1 is not a firmware image (%2)")
+                           .arg(r.flashFile, QLatin1String(fwimage::refusal_text(run.refusal))));
+    case flasher::Run::CutOff:
+        why = "the mouse stopped taking the image; it may be left in its loader, flash again";
+        break;
+    case flasher::Run::Unchecked:
+        why = "the mouse did not take the check of the image; it runs its loader, flash again";
+        break;
+    case flasher::Run::Loader:
+        why = "the mouse came back in its loader (" + version_text(run.reported) + "), flash again";
+        break;
+    case flasher::Run::OtherVersion:
+        why = "the mouse came back at " + version_text(run.reported) + ", not at " +
+              version_text(run.version) + ", flash again";
+        break;
+    case flasher::Run::NoAnswer:
+        why = "the mouse did not answer after its restart, flash again";
+        break;
+    }
+    o.err = "kivoctl: the flash failed: " + why + '\n';
     return o;
 }
 
@@ -334,7 +353,10 @@ QString window_busy(z9ktool &w)
     }
     if (w.reset_confirm->isVisible())
         return QStringLiteral("the window asks to confirm a factory reset");
-    if (w.update_confirm->isVisible())
+    // The firmware dialog waits for an answer while it offers to start; once
+    // it shows a flash's result (a flash itself is told by its mark) it waits
+    // for nothing, and a script's next request after a flash goes through.
+    if (w.update_confirm->isVisible() && !w.update_confirm->start_btn->isHidden())
         return QStringLiteral("the window shows the firmware update dialog");
     return QString();
 }

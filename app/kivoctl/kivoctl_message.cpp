@@ -3,6 +3,7 @@
 #include "kivoctl/kivoctl_checks.h"
 #include "kivoctl/kivoctl_names.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QtEndian>
 #include <cstring>
@@ -145,6 +146,8 @@ bool from_message(const QJsonObject &o, Request *out)
         }
     }
     r.flashFile = o.value(QLatin1String("flashFile")).toString();
+    // kivoctl names the image by its absolute path; the program's own folder is no default.
+    if (r.command == Request::Flash && !QDir::isAbsolutePath(r.flashFile)) return false;
     *out = r;
     return true;
 }

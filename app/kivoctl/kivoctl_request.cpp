@@ -1,6 +1,5 @@
 #include "kivoctl/kivoctl_request.h"
 
-#include "device/fwimage.h"
 #include "device/kivomouse.h"
 #include "kivoctl/kivoctl_backup.h"
 #include "kivoctl/kivoctl_checks.h"
@@ -227,18 +226,10 @@ QString parse_arguments(const QStringList &argsIn, const QString &cwd, Request *
         r->command = Request::Flash;
         if (args.size() != 1) return QStringLiteral("flash: give one firmware image");
         const QString path = QDir(cwd).absoluteFilePath(args.at(0));
-        QFile f(path);
-        if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+        // Only named here: the program reads the image once and checks what it
+        // then flashes, whoever asks for the flash.
+        if (!QFileInfo(path).isFile() || !QFileInfo(path).isReadable())
             return QStringLiteral("flash: cannot read %1").arg(args.at(0));
-        if (f.size() > fwimage::kMaxFileSize)
-            return QStringLiteral("flash: %1 is not a firmware image (too large)").arg(args.at(0));
-        const QByteArray data = f.readAll();
-        fwimage::Image img;
-        const fwimage::Parse p = fwimage::parse(data, &img);
-        if (p != fwimage::Parse::Ok || img.mcu_length == 0)
-            return QStringLiteral("flash: %1 is not a firmware image (%2)")
-                .arg(args.at(0), p == fwimage::Parse::NoHeader ? QStringLiteral("no header")
-                                                               : QStringLiteral("cut short"));
         r->flashFile = path;
     } else {
         return QStringLiteral("%1 is not a command (show, set, reset, restore, flash)")
@@ -289,8 +280,9 @@ QString help_text()
         "Exit codes:\n"
         "  0  done\n"
         "  1  failed: the device library could not be loaded, a flash did not\n"
-        "     complete, the mouse refused a setting, or a colour preset was not\n"
-        "     saved (each named on a line)\n"
+        "     complete (the restarted mouse did not report the image's version),\n"
+        "     the mouse refused a setting, or a colour preset was not saved (each\n"
+        "     named on a line)\n"
         "  2  a bad value, named on one line; nothing was sent\n"
         "  3  no mouse, or it went away before every setting was applied (named\n"
         "     on a line)\n"

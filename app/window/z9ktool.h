@@ -10,8 +10,10 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QPair>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QVector>
 #include <QWidget>
 
 #include "pages/buttons/button_widget.h"
@@ -40,6 +42,10 @@ class Update_Dialog;
 class Navbtn;
 class Update;
 class FrameLabel;
+namespace flasher
+{
+struct Run;
+}
 
 // A page of the window's stack that is made when first used, or in the
 // event loop once the window has been painted: the window is shown without
@@ -107,6 +113,8 @@ public:
     // The version of the image fwfile names, kept from the worker that found it
     // (the worker is gone by the time the user flashes).
     QString fw_version_str;
+    // How long a restarted mouse may take to answer before the flash counts as failed.
+    int fw_confirm_wait_ms = 10000;
     // The most recent check; both delete themselves when the thread ends.
     QPointer<QThread> &m_updateThread;
     QPointer<Update> &m_update;
@@ -116,6 +124,9 @@ public:
     void update_mouse_status();
     void update_ui();
     void update_fw_version();
+    // The whole flash of the image file at path in the update dialog (shown and
+    // started by the caller): read once, checked, flashed, confirmed by the mouse.
+    flasher::Run flash_firmware(const QString &path);
     void startUpdateThread();
     static quint32 stm32crc32(const quint32 *message, quint32 nWords, quint32 remainder);
     // Deletes downloaded programs not newer than this one, offers a newer one.
@@ -187,6 +198,14 @@ private:
     void fill_pointer_page();
     // A flash that cannot start: the reason in the dialog, which can be closed.
     void fw_refused(const QString &why);
+    // The end of a flash in the dialog and on the settings page.
+    void fw_finished(const quint8 version[3]);
+    void fw_failed();
+    // Device changes reported while a flash runs, taken once it is over
+    // (true: an arrival).
+    bool m_flashing = false;
+    QVector<QPair<bool, QString>> m_deferredChanges;
+    bool defer_device_change(bool arrival, const QString &interfaceName);
     void setPicture(const QString &path);
     void showView(int view);
     void hideForRemoval();

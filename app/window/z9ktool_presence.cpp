@@ -211,8 +211,10 @@ void z9ktool::hideForRemoval()
                &Update_Dialog::show_dialog);
 }
 
-void z9ktool::device_arrival(const QString &)
+void z9ktool::device_arrival(const QString &interfaceName)
 {
+    // A flash awaiting the restarted mouse opens it itself; the arrival follows it.
+    if (defer_device_change(true, interfaceName)) return;
     if (device_attached) return; // another collection of a mouse already open
     qDebug() << "mouse plug in";
     if (!open_mouse()) return;
@@ -222,6 +224,7 @@ void z9ktool::device_arrival(const QString &)
 
 void z9ktool::device_removal(const QString &interfaceName)
 {
+    if (defer_device_change(false, interfaceName)) return;
     if (!devbroadcast::removal_matches(interfaceName, QByteArray(dev_path))) return;
     device_attached = 0;
     hideForRemoval();

@@ -20,8 +20,9 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
+
+#include <cstring>
 
 namespace
 {
@@ -31,10 +32,10 @@ namespace
 class DialogProgress : public flasher::Progress
 {
 public:
-    DialogProgress(Update_Dialog *dlg, const QString &version) : m_dlg(dlg), m_version(version) {}
+    explicit DialogProgress(Update_Dialog *dlg) : m_dlg(dlg) {}
     void started(quint32 length) override
     {
-        m_dlg->prog_bar->setMaximum(int(length)); // the file fits in memory, so it fits an int
+        m_dlg->prog_bar->setMaximum(int(length)); // held to the application area
         m_dlg->prog_bar->setValue(0);
         m_dlg->text_1->setText(QStringLiteral("正在升级固件...0%"));
     }
@@ -48,22 +49,17 @@ public:
     {
         m_dlg->prog_bar->setValue(int(length));
         m_dlg->text_1->setText(QStringLiteral("正在升级固件...100%"));
-    }
-    void checked() override
-    {
-        m_dlg->prog_bar->hide();
-        m_dlg->dg_icon->setPixmap(pictures::pixmap(QStringLiteral(":/img/update_finish_icon")));
-        m_dlg->close_btn->setEnabled(true);
-        m_dlg->text_1->setText(QStringLiteral("固件升级已完成"));
-        m_dlg->text_2->setText(QStringLiteral("当前版本V") + m_version);
-        m_dlg->repaint();
-        QThread::msleep(500);
+        m_dlg->text_1->repaint(); // stays up while the restarted mouse is awaited
     }
 
 private:
     Update_Dialog *m_dlg;
-    QString m_version;
 };
+
+QString version_text(const quint8 v[3])
+{
+    return QStringLiteral("%1.%2.%3").arg(uint(v[0])).arg(uint(v[1])).arg(uint(v[2]));
+}
 
 } // namespace
 
@@ -183,48 +179,143 @@ void z9ktool::fw_refused(const QString &why)
     update_confirm->close_btn->setEnabled(true);
 }
 
-void z9ktool::RunFWUpdate()
+void z9ktool::fw_finished(const quint8 version[3])
+{
+    Update_Dialog *dlg = update_confirm;
+    dlg->prog_bar->hide();
+    dlg->dg_icon->setPixmap(pictures::pixmap(QStringLiteral(":/img/update_finish_icon")));
+    dlg->close_btn->setEnabled(true);
+    dlg->text_1->setText(QStringLiteral("固件升级已完成"));
+    dlg->text_2->setText(QStringLiteral("当前版本V") + version_text(version));
+    dlg->repaint();
+    // The offer is spent: the mouse runs it.
+    configpage->fw_update_icon->hide();
+    configpage->firmware_version->setText(QStringLiteral("V") + version_text(version));
+    disconnect(configpage->firmware_version, &QPushButton::clicked, update_confirm,
+               &Update_Dialog::show_dialog);
+}
+
+void z9ktool::fw_failed()
+{
+    // The settings page keeps whatever offer it had, so that a second flash can
+    // bring the mouse back.
+    Update_Dialog *dlg = update_confirm;
+    dlg->prog_bar->hide();
+    dlg->close_btn->setEnabled(true);
+    dlg->text_1->setText(QStringLiteral("固件升级失败，请重新更新"));
+    dlg->repaint();
+}
+
+bool z9ktool::defer_device_change(bool arrival, const QString &interfaceName)
+{
+    if (!m_flashing) return false;
+    m_deferredChanges.append(qMakePair(arrival, interfaceName));
+    return true;
+}
+
+flasher::Run z9ktool::flash_firmware(const QString &path)
 {
     const kivoctl::FlashMark flashing; // kivoctl tells a busy program from a hung one
-    Update_Dialog *dlg = update_confirm;
-    const QString path = QDir::current().filePath(fwfile);
-    QFile file(path);
-    if (fwfile.isEmpty() || !QFileInfo(path).isFile()) {
-        qDebug() << "file not exists";
-        fw_refused(QStringLiteral("固件文件不存在"));
-        return;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << "open file error" << file.errorString();
-        fw_refused(QStringLiteral("无法读取固件文件"));
-        return;
-    }
+    flasher::Run run;
+    m_flashing = true;
+    struct TakeDeferred {
+        z9ktool *w;
+        ~TakeDeferred()
+        {
+            w->m_flashing = false;
+            // From the event loop, once the result has been painted.
+            for (const auto &change : qAsConst(w->m_deferredChanges))
+                QMetaObject::invokeMethod(
+                    w,
+                    [w = w, change] {
+                        if (change.first)
+                            w->device_arrival(change.second);
+                        else
+                            w->device_removal(change.second);
+                    },
+                    Qt::QueuedConnection);
+            w->m_deferredChanges.clear();
+        }
+    } takeDeferred{this};
+
+    // Read once: what is checked is what is flashed, whoever started the flash.
     QByteArray data;
-    if (file.size() <= fwimage::kMaxFileSize) data = file.readAll();
+    switch (fwimage::read_file(path, &data, &run.error)) {
+    case fwimage::Read::Missing:
+        qDebug() << "file not exists";
+        run.end = flasher::Run::Missing;
+        fw_refused(QStringLiteral("固件文件不存在"));
+        return run;
+    case fwimage::Read::Unreadable:
+        qDebug() << "open file error" << run.error;
+        run.end = flasher::Run::Unreadable;
+        fw_refused(QStringLiteral("无法读取固件文件"));
+        return run;
+    case fwimage::Read::TooLarge:
+        run.refusal = fwimage::Parse::TooLarge;
+        break;
+    case fwimage::Read::Ok:
+        break;
+    }
     fwimage::Image img;
-    const fwimage::Parse parsed = file.size() <= fwimage::kMaxFileSize ? fwimage::parse(data, &img)
-                                                                       : fwimage::Parse::Truncated;
-    if (parsed != fwimage::Parse::NoHeader) {
+    if (run.refusal == fwimage::Parse::Ok) run.refusal = fwimage::parse(data, &img);
+    if (run.refusal != fwimage::Parse::NoHeader && !data.isEmpty()) {
         qDebug() << "led_length" << img.led_length;
         qDebug() << "wireless_length" << img.wireless_length;
         qDebug() << "mcu_length" << img.mcu_length;
         qDebug() << "mcu_adderss" << img.mcu_address;
     }
-    if (parsed != fwimage::Parse::Ok) {
-        qDebug() << "firmware image cut short:" << data.size() << "bytes";
+    if (run.refusal != fwimage::Parse::Ok) {
+        qDebug() << "firmware image refused:" << fwimage::refusal_text(run.refusal);
+        run.end = flasher::Run::Refused;
         fw_refused(QStringLiteral("固件文件已损坏"));
-        return;
+        return run;
     }
+    std::memcpy(run.version, img.version, 3);
 
     flasher::BoundChannel channel;
-    DialogProgress progress(dlg, fw_version_str);
-    if (flasher::flash(img, channel, progress) == flasher::Result::CutOff) {
-        dlg->hide();
+    DialogProgress progress(update_confirm);
+    switch (flasher::flash(img, channel, progress)) {
+    case flasher::Result::CutOff:
+        run.end = flasher::Run::CutOff;
+        update_confirm->hide();
+        return run;
+    case flasher::Result::Unchecked:
+        run.end = flasher::Run::Unchecked;
+        break;
+    case flasher::Result::Checked:
+        switch (flasher::confirm(img, channel, fw_confirm_wait_ms, run.reported)) {
+        case flasher::Confirm::Running:
+            run.end = flasher::Run::Running;
+            break;
+        case flasher::Confirm::Loader:
+            run.end = flasher::Run::Loader;
+            break;
+        case flasher::Confirm::OtherVersion:
+            run.end = flasher::Run::OtherVersion;
+            break;
+        case flasher::Confirm::NoAnswer:
+            run.end = flasher::Run::NoAnswer;
+            break;
+        }
+        break;
+    }
+    qDebug() << "flash ended" << int(run.end) << "mouse at" << version_text(run.reported);
+    if (run.end != flasher::Run::Running) {
+        fw_failed();
+        return run;
+    }
+    fw_finished(run.reported);
+    channel.pause(500); // long enough to be seen before the restart's removal is taken
+    return run;
+}
+
+void z9ktool::RunFWUpdate()
+{
+    if (fwfile.isEmpty()) {
+        qDebug() << "file not exists";
+        fw_refused(QStringLiteral("固件文件不存在"));
         return;
     }
-    // Also after a refused lock: the restarted mouse leaves and the dialog must
-    // not stay shut should its removal never be reported.
-    dlg->close_btn->setEnabled(true);
-    configpage->fw_update_icon->hide();
-    configpage->firmware_version->setText(QStringLiteral("V") + fw_version_str);
+    flash_firmware(QDir::current().filePath(fwfile));
 }

@@ -223,8 +223,8 @@ void Soak::refusedFlashStepIsNoSuccess()
         const bool claimed = w.update_confirm->isVisible() &&
                              w.update_confirm->text_1->text() == QStringLiteral("固件升级已完成");
         QVERIFY2(traceFaults().isEmpty(), qPrintable(traceFaults()));
-        // Only a refused restart leaves a verified image behind (run once plugged in again).
-        QVERIFY2(claimed == (refused == packets), qPrintable(QString::number(refused)));
+        // A refused restart too: the mouse that answers then is still in its loader.
+        QVERIFY2(!claimed, qPrintable(QString::number(refused)));
 
         // The system reports the mouse gone (restarted, or pulled out by a
         // user who saw the flash stop) and back.

@@ -1,6 +1,6 @@
 // Firmware flashing through the update dialog against the virtual mouse: the
-// packets, the progress, the refusals, a flash cut off and recovered, the CRC,
-// and the factory-reset confirmation.
+// packets, the progress, the refusals, the restarted mouse's confirmation, a
+// flash cut off and recovered, the CRC, and the factory-reset confirmation.
 #include "virtualmouse.h"
 
 #include "pages/settings/config_widget.h"
@@ -10,6 +10,7 @@
 #include "pages/settings/update_dialog.h"
 #include "window/z9ktool.h"
 
+#include <QButtonGroup>
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
@@ -18,6 +19,8 @@
 #include <QtTest>
 
 #include <cstring>
+#include <functional>
+#include <utility>
 
 namespace
 {
@@ -77,6 +80,12 @@ QVector<int> barBeforeWrite;
 QVector<bool> closeEnabledBeforeWrite;
 int unplugAtChunk = 0; // pull the mouse out as chunk n (1-based) goes out
 int chunksSeen = 0;
+// Done to the mouse around the next packet of a code: before it goes out, or after.
+struct PacketEvent {
+    unsigned char code = 0;
+    bool after = false;
+    std::function<void()> act;
+} packetEvent;
 
 unsigned watchingWrite(int len, unsigned char *buf)
 {
@@ -86,7 +95,11 @@ unsigned watchingWrite(int len, unsigned char *buf)
         closeEnabledBeforeWrite << watched->update_confirm->close_btn->isEnabled();
         if (buf[0] == 0xD3 && ++chunksSeen == unplugAtChunk) vmouse_plug(0);
     }
-    return WrtieConfig(len, buf);
+    const bool at = packetEvent.act && buf[0] == packetEvent.code;
+    if (at && !packetEvent.after) std::exchange(packetEvent.act, nullptr)();
+    const unsigned result = WrtieConfig(len, buf);
+    if (at && packetEvent.act) std::exchange(packetEvent.act, nullptr)();
+    return result;
 }
 
 } // namespace
@@ -104,6 +117,9 @@ private slots:
     void rejectedLockStillRestarts();
     void damagedImagesSendNothing_data();
     void damagedImagesSendNothing();
+    void unconfirmedFlashFailsAndKeepsTheOffer_data();
+    void unconfirmedFlashFailsAndKeepsTheOffer();
+    void deviceChangesDuringTheFlashComeAfterIt();
     void cutOffFlashLeavesTheLoaderAndReflashRecovers();
     void dialogReopensWithTheLastText();
     void crcVectors();
@@ -138,6 +154,7 @@ void Flash::init()
 void Flash::cleanup()
 {
     watched = nullptr;
+    packetEvent = PacketEvent();
 }
 
 void Flash::startWindow(z9ktool &w)
@@ -146,6 +163,8 @@ void Flash::startWindow(z9ktool &w)
     QVERIFY(device_attached);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // The offer the update check makes for the image.
+    w.FWUpdateFound(QStringLiteral("KIVOMouse_USB.bin"));
     w.fwfile = QStringLiteral("KIVOMouse_USB.bin");
     w.fw_version_str = QStringLiteral("2.3.4");
     w.update_confirm->text_1->setText(QStringLiteral("V2.3.4"));
@@ -173,7 +192,7 @@ void Flash::packetsProgressAndNewVersion_data()
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("ledSize");
     QTest::addColumn<int>("wirelessSize");
-    for (int size : {0, 56, 57, 112})
+    for (int size : {56, 57, 112})
         QTest::addRow("%d bytes", size) << size << 0 << 0;
     // Sections in front that must be skipped, and a length that is no word multiple.
     QTest::newRow("1001 bytes after LED and wireless") << 1001 << 333 << 70;
@@ -192,8 +211,8 @@ void Flash::packetsProgressAndNewVersion()
     flashThroughTheDialog(w);
 
     const QVector<QByteArray> p = configPackets();
-    const int chunks = qMax(1, (size + 55) / 56);
-    QCOMPARE(p.size(), 3 + chunks + 3);
+    const int chunks = (size + 55) / 56;
+    QCOMPARE(p.size(), 3 + chunks + 3 + 1);
     QCOMPARE(p[0], QByteArray("\xDE") + QByteArray(62, '\0'));
     QCOMPARE(p[1], QByteArray("\xD1") + QByteArray(62, '\0'));
     QCOMPARE(p[2], QByteArray("\xD2\xFF\x10\x08\x01\x80\x00", 7) + QByteArray(56, '\0'));
@@ -214,6 +233,8 @@ void Flash::packetsProgressAndNewVersion()
     QCOMPARE(check.mid(11, 4), be32(mouseCrc(mcu)));
     QCOMPARE(check.mid(15), QByteArray(48, '\0'));
     QCOMPARE(p[5 + chunks], QByteArray("\xD7\x00\x00\x00\x80\x00\x08", 7) + QByteArray(56, '\0'));
+    // Then the restarted mouse is asked what it runs.
+    QCOMPARE(p[6 + chunks], QByteArray("\xD0") + QByteArray(62, '\0'));
 
     // Percentage and bar after each accepted full chunk, seen as the next packet goes out.
     // Shut from the start button up to the lock.
@@ -239,9 +260,7 @@ void Flash::packetsProgressAndNewVersion()
     w.device_removal(QStringLiteral("/dev/hidraw3"));
     QVERIFY(device_attached);
     QVERIFY(d->isHidden());
-    // An empty body carries no program: the mouse stays in its loader.
-    QCOMPARE(w.configpage->firmware_version->text(),
-             size >= 14 ? QStringLiteral("V2.3.4") : QStringLiteral("V255.0.22"));
+    QCOMPARE(w.configpage->firmware_version->text(), QStringLiteral("V2.3.4"));
 }
 
 void Flash::rejectedChunkHidesTheDialog()
@@ -272,9 +291,11 @@ void Flash::rejectedLockStillRestarts()
     for (const QByteArray &packet : configPackets())
         codes << QString::number(quint8(packet[0]), 16);
     QCOMPARE(codes, (QStringList{"de", "d1", "d2", "d3", "d3", "d7"}));
-    QVERIFY(w.update_confirm->text_1->text() != QStringLiteral("固件升级已完成"));
+    QCOMPARE(w.update_confirm->text_1->text(), QStringLiteral("固件升级失败，请重新更新"));
     QVERIFY(w.update_confirm->close_btn->isEnabled());
-    QCOMPARE(w.configpage->firmware_version->text(), QStringLiteral("V2.3.4"));
+    // The offer stays: only a second flash brings the mouse back.
+    QCOMPARE(w.configpage->firmware_version->text(), QStringLiteral("发现新版本  "));
+    QVERIFY(!w.configpage->fw_update_icon->isHidden());
     // No check reached the mouse: it comes back as its loader.
     w.device_removal(QStringLiteral("/dev/hidraw3"));
     QCOMPARE(w.configpage->firmware_version->text(), QStringLiteral("V255.0.22"));
@@ -284,26 +305,45 @@ void Flash::damagedImagesSendNothing_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<qint64>("sparseSize"); // the file made this long without writing it
+    const qint64 mb60 = 60 * 1024 * 1024;
     const QString damaged = QStringLiteral("固件文件已损坏");
     const QByteArray good = imageFile(pattern(5, 1), {}, mcuBody(100, 1, 2, 3));
-    QTest::newRow("empty file") << QByteArray() << damaged;
-    QTest::newRow("header cut before the MCU length") << good.left(49) << damaged;
-    QTest::newRow("header alone") << good.left(59) << damaged;
-    QTest::newRow("last byte missing") << good.left(good.size() - 1) << damaged;
-    QTest::newRow("LED body missing") << good.left(60) << damaged;
+    QTest::newRow("empty file") << QByteArray() << damaged << qint64(0);
+    QTest::newRow("header cut before the MCU length") << good.left(49) << damaged << qint64(0);
+    QTest::newRow("header alone") << good.left(59) << damaged << qint64(0);
+    QTest::newRow("last byte missing") << good.left(good.size() - 1) << damaged << qint64(0);
+    QTest::newRow("LED body missing") << good.left(60) << damaged << qint64(0);
     QTest::newRow("lengths that wrap past 2^32")
-        << imageFile({}, {}, mcuBody(40, 1, 2, 3), 0xFFFFFFF0, 0xFFFFFFF0, 0x20) << damaged;
+        << imageFile({}, {}, mcuBody(40, 1, 2, 3), 0xFFFFFFF0, 0xFFFFFFF0, 0x20) << damaged
+        << qint64(0);
     QTest::newRow("MCU length near 2^32")
-        << imageFile({}, {}, mcuBody(40, 1, 2, 3), 0, 0, 0xFFFFFFFF) << damaged;
-    QTest::newRow("no file") << QByteArray("-") << QStringLiteral("固件文件不存在");
+        << imageFile({}, {}, mcuBody(40, 1, 2, 3), 0, 0, 0xFFFFFFFF) << damaged << qint64(0);
+    QTest::newRow("no file") << QByteArray("-") << QStringLiteral("固件文件不存在") << qint64(0);
+    // Each of these would erase the mouse and leave it in its loader.
+    QTest::newRow("MCU length 0: the 59-byte file")
+        << imageFile({}, {}, {}) << damaged << qint64(0);
+    QTest::newRow("body shorter than its leading block")
+        << imageFile({}, {}, mcuBody(13, 1, 2, 3)) << damaged << qint64(0);
+    QTest::newRow("body carrying the loader's version")
+        << imageFile({}, {}, mcuBody(100, 255, 0, 22)) << damaged << qint64(0);
+    QTest::newRow("body one byte past the application area")
+        << imageFile({}, {}, mcuBody(int(fwimage::kAppAreaSize) + 1, 1, 2, 3)) << damaged
+        << qint64(0);
+    QTest::newRow("60 MB body") << imageFile({}, {}, mcuBody(100, 1, 2, 3), 0, 0, mb60) << damaged
+                                << 59 + mb60;
+    QTest::newRow("file past 64 MiB")
+        << imageFile({}, {}, mcuBody(100, 1, 2, 3)) << damaged << fwimage::kMaxFileSize + 1;
 }
 
 void Flash::damagedImagesSendNothing()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, message);
+    QFETCH(qint64, sparseSize);
     QFile::remove(QStringLiteral("KIVOMouse_USB.bin"));
     if (file != "-") QVERIFY(writeImage(file));
+    if (sparseSize) QVERIFY(QFile::resize(QStringLiteral("KIVOMouse_USB.bin"), sparseSize));
     z9ktool w;
     startWindow(w);
     const QString before = w.configpage->firmware_version->text();
@@ -319,6 +359,88 @@ void Flash::damagedImagesSendNothing()
     // The configuration channel stays open for the button page's macros.
     QVERIFY(vmouse_trace_count() == 0);
     QCOMPARE(m_WriteConfig(1, get_version), 0u);
+}
+
+void Flash::unconfirmedFlashFailsAndKeepsTheOffer_data()
+{
+    QTest::addColumn<QByteArray>("mcu");
+    QTest::addColumn<int>("code"); // the packet the event goes with
+    QTest::addColumn<bool>("after");
+    QTest::addColumn<int>("event"); // 0 none, 1 pulled out, 2 back at another version
+    const QByteArray good = mcuBody(300, 2, 3, 4);
+    QByteArray noProgram = good;
+    noProgram[0] = 'X'; // checked by the mouse, but not a program its loader starts
+    QTest::newRow("back in its loader") << noProgram << 0 << false << 0;
+    QTest::newRow("back at another version") << good << 0xD7 << true << 2;
+    QTest::newRow("not back after the restart") << good << 0xD7 << true << 1;
+    QTest::newRow("pulled out at the lock") << good << 0xD6 << false << 1;
+}
+
+void Flash::unconfirmedFlashFailsAndKeepsTheOffer()
+{
+    QFETCH(QByteArray, mcu);
+    QFETCH(int, code);
+    QFETCH(bool, after);
+    QFETCH(int, event);
+    QVERIFY(writeImage(imageFile({}, {}, mcu)));
+    z9ktool w;
+    startWindow(w);
+    w.fw_confirm_wait_ms = 300;
+    if (event == 1) packetEvent = {quint8(code), after, [] { vmouse_plug(0); }};
+    if (event == 2) packetEvent = {quint8(code), after, [] { vmouse_set_version(1, 1, 22); }};
+    Update_Dialog *d = w.update_confirm;
+    w.nav_btns->button(5)->click();
+    QTest::mouseClick(w.configpage->firmware_version, Qt::LeftButton);
+    QVERIFY(d->isVisible());
+    QTest::mouseClick(d->start_btn, Qt::LeftButton);
+    QCOMPARE(d->text_1->text(), QStringLiteral("固件升级失败，请重新更新"));
+    QVERIFY(d->isVisible());
+    QVERIFY(d->prog_bar->isHidden());
+    QVERIFY(!w.configpage->fw_update_icon->isHidden());
+    QCOMPARE(w.configpage->firmware_version->text(), QStringLiteral("发现新版本  "));
+    QTest::mouseClick(d->close_btn, Qt::LeftButton);
+    QVERIFY(d->isHidden());
+
+    if (!vmouse_plugged()) {
+        // Plugged in again: the system's removal and arrival, and the check's new offer.
+        w.device_removal(QStringLiteral("/dev/hidraw3"));
+        vmouse_plug(1);
+        w.device_arrival(QStringLiteral("/dev/hidraw3"));
+        QVERIFY(device_attached);
+        w.FWUpdateFound(QStringLiteral("KIVOMouse_USB.bin"));
+        w.nav_btns->button(5)->click();
+    }
+    // A second flash of a good image, from the offer, brings the mouse back.
+    QVERIFY(writeImage(imageFile({}, {}, mcuBody(300, 2, 3, 4))));
+    QTest::mouseClick(w.configpage->firmware_version, Qt::LeftButton);
+    QVERIFY(d->isVisible());
+    QVERIFY(d->start_btn->isVisible());
+    QTest::mouseClick(d->start_btn, Qt::LeftButton);
+    QCOMPARE(d->text_1->text(), QStringLiteral("固件升级已完成"));
+    QCOMPARE(d->text_2->text(), QStringLiteral("当前版本V2.3.4"));
+    QVERIFY(w.configpage->fw_update_icon->isHidden());
+    QCOMPARE(w.configpage->firmware_version->text(), QStringLiteral("V2.3.4"));
+}
+
+void Flash::deviceChangesDuringTheFlashComeAfterIt()
+{
+    // The restart's removal, reported before the mouse has answered: the
+    // confirmation is shown first, then the mouse is attached anew.
+    QVERIFY(writeImage(imageFile({}, {}, mcuBody(300, 2, 3, 4))));
+    z9ktool w;
+    startWindow(w);
+    packetEvent = {0xD7, true, [] { watched->device_removal(QStringLiteral("/dev/hidraw3")); }};
+    const int opens = vmouse_open_count(VMOUSE_CONTROL);
+    flashThroughTheDialog(w);
+    Update_Dialog *d = w.update_confirm;
+    QVERIFY(d->isVisible());
+    QCOMPARE(d->text_1->text(), QStringLiteral("固件升级已完成"));
+    QCOMPARE(vmouse_open_count(VMOUSE_CONTROL), opens);
+    QCoreApplication::processEvents();
+    QVERIFY(d->isHidden());
+    QVERIFY(device_attached);
+    QVERIFY(vmouse_open_count(VMOUSE_CONTROL) > opens);
+    QCOMPARE(w.configpage->firmware_version->text(), QStringLiteral("V2.3.4"));
 }
 
 void Flash::cutOffFlashLeavesTheLoaderAndReflashRecovers()

@@ -30,6 +30,7 @@
 #include <QButtonGroup>
 #include <QElapsedTimer>
 #include <QJsonArray>
+#include <QLabel>
 #include <QLineEdit>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -121,6 +122,8 @@ private slots:
     void damagedBackupsAreRefused();
     void busyAndNoMouse();
     void flashHeadless();
+    void unconfirmedFlashExitsOne_data();
+    void unconfirmedFlashExitsOne();
     void runningWindowCarriesTheRequestOut();
     void runningProgramTakesRequestsOverItsSocket();
     void failedWritesAreReported();
@@ -750,6 +753,73 @@ void Kivoctl::flashHeadless()
     QCOMPARE(r.code, 2);
     QVERIFY(r.err.contains("cut.bin is not a firmware image (cut short)"));
     QCOMPARE(readFile(state), before);
+    // The 59-byte image with an empty program: the mouse is never erased for it.
+    QFile empty(m_tmp.filePath(QStringLiteral("empty.bin")));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    QByteArray header = readFile(image).left(59);
+    header.replace(46, 4, QByteArray(4, '\0'));
+    empty.write(header);
+    empty.close();
+    r = kivoctl({"flash", "empty.bin"}, state);
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains("empty.bin is not a firmware image (no program"), r.err.constData());
+    QCOMPARE(readFile(state), before);
+
+    // A flash the mouse checks but does not come back running: its loader answers.
+    QByteArray notStarted = readFile(image);
+    notStarted[59] = 'X'; // the program's own leading block, which the loader looks for
+    QFile loader(m_tmp.filePath(QStringLiteral("loader.bin")));
+    QVERIFY(loader.open(QIODevice::WriteOnly));
+    loader.write(notStarted);
+    loader.close();
+    r = kivoctl({"flash", "loader.bin"}, state);
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(r.err, QByteArray("kivoctl: the flash failed: the mouse came back in its loader "
+                               "(255.0.22), flash again\n"));
+    QVERIFY(kivoctl({"show"}, state).out.contains("firmware   255.0.22\n"));
+    // A second flash brings it back.
+    r = kivoctl({"flash", "fw.bin"}, state);
+    QVERIFY2(r.code == 0, r.err.constData());
+    QCOMPARE(r.out, QByteArray("firmware 1.2.3\n"));
+}
+
+void Kivoctl::unconfirmedFlashExitsOne_data()
+{
+    QTest::addColumn<int>(
+        "rejected"); // the configuration write refused (DE D1 D2 D3 D3 D3 D6 D5 D7)
+    QTest::addColumn<bool>("silent"); // the mouse answers nothing after the restart
+    QTest::addColumn<QByteArray>("why");
+    QTest::newRow("a chunk refused") << 5 << false << QByteArray("stopped taking the image");
+    QTest::newRow("the lock refused") << 7 << false << QByteArray("did not take the check");
+    QTest::newRow("the restart refused") << 9 << false << QByteArray("came back in its loader");
+    QTest::newRow("no answer after the restart") << 0 << true << QByteArray("did not answer");
+}
+
+void Kivoctl::unconfirmedFlashExitsOne()
+{
+    QFETCH(int, rejected);
+    QFETCH(bool, silent);
+    QFETCH(QByteArray, why);
+    const QString image = m_tmp.filePath(QStringLiteral("three-chunks.bin"));
+    QCOMPARE(QProcess::execute(QStringLiteral(MKFWIMAGE),
+                               {"--version", "1.2.5", "--body-size", "100", "-o", image}),
+             0);
+    openWindow();
+    w->fw_confirm_wait_ms = 200;
+    vmouse_reject_config_write(rejected);
+    vmouse_set_silent(silent);
+    const Outcome o = request({"flash", image});
+    vmouse_set_silent(0);
+    QCOMPARE(o.code, 1);
+    QVERIFY2(o.err.startsWith("kivoctl: the flash failed: the mouse " + why), o.err.constData());
+    QCOMPARE(o.err.count('\n'), 1);
+    QVERIFY(o.out.isEmpty());
+    // The window says so too: a cut-off flash hides the dialog, every other one fails in it.
+    if (rejected == 5)
+        QVERIFY(w->update_confirm->isHidden());
+    else
+        QCOMPARE(w->update_confirm->text_1->text(), QStringLiteral("固件升级失败，请重新更新"));
 }
 
 // ---- a running program -------------------------------------------------------------------
@@ -794,6 +864,28 @@ void Kivoctl::runningWindowCarriesTheRequestOut()
     QVERIFY(traceHex().filter(QRegularExpression("^57d3")).size() > 30);
     QVERIFY(!w->update_confirm->isHidden());
     QVERIFY(w->update_confirm->close_btn->isEnabled());
+
+    // The program checks what it reads itself: a request over its socket for
+    // an image with an empty program never erases the mouse.
+    QByteArray empty = readFile(image).left(59);
+    empty.replace(46, 4, QByteArray(4, '\0'));
+    const QString emptyImage = m_tmp.filePath(QStringLiteral("socket-empty.bin"));
+    QFile emptyFile(emptyImage);
+    QVERIFY(emptyFile.open(QIODevice::WriteOnly));
+    emptyFile.write(empty);
+    emptyFile.close();
+    // The dialog still shows the last flash's result: that waits for nobody.
+    vmouse_trace_clear();
+    p.start(m_kivoctl, {"flash", emptyImage});
+    QVERIFY(p.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(p.exitCode(), 2);
+    QVERIFY(p.readAllStandardError().contains("is not a firmware image (no program"));
+    QCOMPARE(traceHex().filter(QRegularExpression("^57(de|d2)")), QStringList());
+    QCOMPARE(w->update_confirm->text_1->text(), QStringLiteral("固件文件已损坏"));
+    QVERIFY(w->update_confirm->close_btn->isEnabled());
+    click(w->update_confirm->close_btn);
+    QVERIFY(w->update_confirm->isHidden());
 
     // Without a mouse the window says so.
     vmouse_plug(0);

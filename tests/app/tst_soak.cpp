@@ -235,6 +235,7 @@ void Soak::flashCutOffAtEveryPacketRecovers()
     z9ktool w;
     w.ledpage->init_user_color(work.path());
     w.battery_timer->stop();
+    w.fw_confirm_wait_ms = 200; // a mouse pulled out as it restarts does not come back
     attach_at_start(w);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -246,10 +247,10 @@ void Soak::flashCutOffAtEveryPacketRecovers()
         cutAt = k;
         flash(w);
         cutAt = 0;
-        // Success is shown only once lock and check are taken: a cut restart is all that follows.
+        // Success is shown only once the restarted mouse runs the image: never when cut.
         const bool claimed = w.update_confirm->isVisible() &&
                              w.update_confirm->text_1->text() == QStringLiteral("固件升级已完成");
-        QVERIFY2(claimed == (k == imagePackets), at);
+        QVERIFY2(!claimed, at);
 
         // The system reports it gone; it is plugged in again.
         w.device_removal(QStringLiteral("/dev/hidraw3"));

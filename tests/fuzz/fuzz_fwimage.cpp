@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -15,6 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fwimage::Image img;
     if (fwimage::parse(file, &img) != fwimage::Parse::Ok) return 0;
     if (img.mcu_address + img.mcu_length > size) std::abort();
+    // Nothing is flashed that the mouse could not hold or could not confirm.
+    if (img.mcu_length > fwimage::kAppAreaSize ||
+        img.mcu_length < quint32(fwimage::kLeadingBlock) || img.version[0] == 0xFF ||
+        std::memcmp(img.version, img.mcu + fwimage::kVersionAt, 3) != 0)
+        std::abort();
 
     // What the flashing then does with it: every chunk packet, the percentage
     // and the CRC over the whole body.
