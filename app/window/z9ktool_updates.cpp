@@ -36,26 +36,27 @@ public:
     {
         m_dlg->prog_bar->setMaximum(int(length)); // the file fits in memory, so it fits an int
         m_dlg->prog_bar->setValue(0);
-        m_dlg->text_1->setText(QStringLiteral("正在升级固件...0%"));
+        m_dlg->text_1->setText(QCoreApplication::translate("z9ktool", "正在升级固件...0%"));
     }
     void advanced(quint32 sent, unsigned percent, bool percentMoved) override
     {
         m_dlg->prog_bar->setValue(int(sent));
-        m_dlg->text_1->setText(QStringLiteral("正在升级固件...") + QString::number(percent) + "%");
+        m_dlg->text_1->setText(
+            QCoreApplication::translate("z9ktool", "正在升级固件...%1%").arg(percent));
         if (percentMoved) m_dlg->text_1->repaint();
     }
     void written(quint32 length) override
     {
         m_dlg->prog_bar->setValue(int(length));
-        m_dlg->text_1->setText(QStringLiteral("正在升级固件...100%"));
+        m_dlg->text_1->setText(QCoreApplication::translate("z9ktool", "正在升级固件...100%"));
     }
     void checked() override
     {
         m_dlg->prog_bar->hide();
         m_dlg->dg_icon->setPixmap(pictures::pixmap(QStringLiteral(":/img/update_finish_icon")));
         m_dlg->close_btn->setEnabled(true);
-        m_dlg->text_1->setText(QStringLiteral("固件升级已完成"));
-        m_dlg->text_2->setText(QStringLiteral("当前版本V") + m_version);
+        m_dlg->text_1->setText(QCoreApplication::translate("z9ktool", "固件升级已完成"));
+        m_dlg->text_2->setText(QCoreApplication::translate("z9ktool", "当前版本V") + m_version);
         m_dlg->repaint();
         QThread::msleep(500);
     }
@@ -111,7 +112,7 @@ void z9ktool::UpdateFound(const QString &filename)
     qDebug() << "APP UpdateFound" + filename;
     if (!QFileInfo(QDir::current().filePath(filename)).isFile()) return;
     configpage->soft_update_icon->show();
-    configpage->version->setText(QStringLiteral("发现新版本  "));
+    configpage->version->setText(tr("发现新版本  "));
     updatefile = filename;
     // Unique: a second report must not start the program twice per click.
     connect(configpage->version, &QPushButton::clicked, this, &z9ktool::RunUpdate,
@@ -128,7 +129,7 @@ void z9ktool::FWUpdateFound(const QString &filename)
     if (!from) from = m_update;
     const QString remote = from ? from->fw_version_str : QString();
     configpage->fw_update_icon->show();
-    configpage->firmware_version->setText(QStringLiteral("发现新版本  "));
+    configpage->firmware_version->setText(tr("发现新版本  "));
     fwfile = filename;
     fw_version_str = remote;
     update_confirm->text_1->setText(QStringLiteral("V") + remote);
@@ -164,12 +165,12 @@ void z9ktool::RunFWUpdate()
     QFile file(path);
     if (fwfile.isEmpty() || !QFileInfo(path).isFile()) {
         qDebug() << "file not exists";
-        fw_refused(QStringLiteral("固件文件不存在"));
+        fw_refused(tr("固件文件不存在"));
         return;
     }
     if (!file.open(QIODevice::ReadOnly)) {
         qDebug() << "open file error" << file.errorString();
-        fw_refused(QStringLiteral("无法读取固件文件"));
+        fw_refused(tr("无法读取固件文件"));
         return;
     }
     QByteArray data;
@@ -185,7 +186,7 @@ void z9ktool::RunFWUpdate()
     }
     if (parsed != fwimage::Parse::Ok) {
         qDebug() << "firmware image cut short:" << data.size() << "bytes";
-        fw_refused(QStringLiteral("固件文件已损坏"));
+        fw_refused(tr("固件文件已损坏"));
         return;
     }
 
