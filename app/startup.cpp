@@ -3,6 +3,7 @@
 #include "kivoctl/kivoctl_marker.h"
 #include "kivoctl/kivoctl_server.h"
 #include "device/kivomouse.h"
+#include "i18n/language.h"
 #include "platform/autorun.h"
 #include "platform/loaderror.h"
 #include "platform/quitsignals.h"
@@ -227,6 +228,8 @@ int kivo_main(int argc, char **argv)
     prepare_platform();
     QApplication a(argc, argv);
     wait_for_fonts();
+    // Before the first text: the start-up's boxes speak the desktop's language too.
+    install_translation(&a);
     // The window's close button only hides it; the program lives in the tray.
     a.setQuitOnLastWindowClosed(false);
 
@@ -242,13 +245,15 @@ int kivo_main(int argc, char **argv)
 
     QSharedMemory marker(QStringLiteral("VELQA_Z9K_Tool"));
     if (!claim_single_instance(marker)) {
-        show_startup_box(QStringLiteral("WARNING"), QStringLiteral("Kivo游戏鼠标客户端已运行!"));
+        show_startup_box(QCoreApplication::translate("startup", "WARNING"),
+                         QCoreApplication::translate("startup", "Kivo游戏鼠标客户端已运行!"));
         return 0;
     }
 
     unsigned long error = 0;
     if (!bind_velqa(&error)) {
-        show_startup_box(QString::number(error), QStringLiteral("Load VELQA.dll fail!"));
+        show_startup_box(QString::number(error),
+                         QCoreApplication::translate("startup", "Load VELQA.dll fail!"));
         return 0;
     }
 

@@ -6,6 +6,7 @@
 #include "kivoctl/kivoctl_request.h"
 #include "kivoctl/kivoctl_server.h"
 #include "device/kivomouse.h"
+#include "i18n/language.h"
 #include "startup.h"
 #include "window/z9ktool.h"
 
@@ -106,6 +107,8 @@ int main(int argc, char **argv)
     app.setQuitOnLastWindowClosed(false);
     // The program's folders (presets of an installed copy, downloads), not ones of its own.
     QCoreApplication::setApplicationName(QStringLiteral("kivomouse"));
+    // The pages it builds are the program's own, in the same language.
+    install_translation(&app);
 
     Request request;
     const QString bad = parse_arguments(app.arguments().mid(1), QDir::currentPath(), &request);

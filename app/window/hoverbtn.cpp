@@ -73,5 +73,5 @@ void hoverbtn::paintEvent(QPaintEvent *event)
     painter.drawEllipse(QRect(15, top, 60, 60));
     if (!icon.isNull()) painter.drawPixmap(QRect(33, 18 + top, 24, 24), icon);
     painter.setPen(QColor(255, 255, 255, 125));
-    painter.drawText(QRect(0, 82 + top, 90, 12), Qt::AlignCenter, text);
+    painter.drawText(captionRect(), Qt::AlignCenter, text);
 }

@@ -1,6 +1,7 @@
 #ifndef HOVERBTN_H
 #define HOVERBTN_H
 
+#include <QRect>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -21,6 +22,9 @@ public:
 
     // Current lift of the disc in pixels, 0 at rest, 10 fully raised.
     int lift() const { return move_h; }
+    // Where the caption is drawn, at the current lift: centred on a 12-pixel
+    // line, with room for descenders.
+    QRect captionRect() const { return QRect(0, 80 + space - move_h, 90, 16); }
 
 signals:
     void in();

@@ -3,7 +3,8 @@
 
 #include <QPainter>
 
-Navbtn::Navbtn(const QString &text, QWidget *parent) : QPushButton(parent), btntext(text)
+Navbtn::Navbtn(const QString &iconName, const QString &text, QWidget *parent)
+    : QPushButton(parent), iconName(iconName), btntext(text)
 {
     setCheckable(true);
     setFixedSize(130, 20);
@@ -13,7 +14,7 @@ Navbtn::Navbtn(const QString &text, QWidget *parent) : QPushButton(parent), btnt
 QString Navbtn::iconPath() const
 {
     const bool lit = isEnabled() && (isChecked() || m_state == HOVER);
-    return QStringLiteral(":/img/") + btntext + (lit ? QStringLiteral("_s") : QString());
+    return QStringLiteral(":/img/") + iconName + (lit ? QStringLiteral("_s") : QString());
 }
 
 QColor Navbtn::textColor() const
@@ -52,5 +53,5 @@ void Navbtn::paintEvent(QPaintEvent *)
     f.setPixelSize(14);
     p.setFont(f);
     p.setPen(textColor());
-    p.drawText(QRect(36, 0, 80, 20), Qt::AlignLeft | Qt::AlignVCenter, btntext);
+    p.drawText(textRect(), Qt::AlignLeft | Qt::AlignVCenter, btntext);
 }

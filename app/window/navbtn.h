@@ -11,13 +11,17 @@ class Navbtn : public QPushButton
 public:
     enum HoverState { NORMAL, HOVER, PRESS };
 
-    explicit Navbtn(const QString &text, QWidget *parent = nullptr);
+    // iconName: the name of its pictures under ":/img/"; text: the label shown.
+    Navbtn(const QString &iconName, const QString &text, QWidget *parent = nullptr);
 
+    QString iconName;
     QString btntext;
     HoverState state() const { return m_state; }
     // Icon path and text colour for the current state (what paintEvent draws).
     QString iconPath() const;
     QColor textColor() const;
+    // Where the label is drawn, beside the icon.
+    static QRect textRect() { return QRect(36, 0, 80, 20); }
 
 protected:
     void enterEvent(QEvent *event) override;

@@ -79,7 +79,8 @@ const QString qss_listwidget = QStringLiteral(
 QPushButton *page_tab(QWidget *parent, const QString &text, int x)
 {
     auto *b = new QPushButton(text, parent);
-    b->setGeometry(x, 440, 100, 14);
+    // Centred on the 14-pixel line at y 440; the height leaves descenders room.
+    b->setGeometry(x, 438, 100, 18);
     b->setCheckable(true);
     b->setStyleSheet(nav_text);
     b->setCursor(Qt::PointingHandCursor);

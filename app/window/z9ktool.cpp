@@ -66,7 +66,7 @@ z9ktool::z9ktool(QWidget *parent)
     setFixedSize(1100, 750);
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint);
-    setWindowTitle(QStringLiteral("Kivo游戏鼠标"));
+    setWindowTitle(tr("Kivo游戏鼠标"));
     setWindowIcon(pictures::icon(QStringLiteral(":/img/SysTrayIcon")));
 
     // 2. Tray icon.
@@ -81,7 +81,7 @@ z9ktool::z9ktool(QWidget *parent)
     auto *logo = new QLabel(this);
     logo->setGeometry(36, 30, 25, 28);
     logo->setPixmap(pictures::pixmap(QStringLiteral(":/img/logo")));
-    auto *title = new QLabel(QStringLiteral("Kivo游戏鼠标"), this);
+    auto *title = new QLabel(tr("Kivo游戏鼠标", "logo caption"), this);
     title->setGeometry(70, 32, 72, 12);
     title->setStyleSheet(QStringLiteral("font-size:11px;color:rgba(255,255,255,0.6)"));
     auto *title2 = new QLabel(QStringLiteral("KIVO GAMING MOUSE"), this);
@@ -90,9 +90,12 @@ z9ktool::z9ktool(QWidget *parent)
 
     // 4. Navigation.
     nav_btns = new QButtonGroup(this);
-    const char *const labels[5] = {"主页", "鼠标键设置", "灯光设置", "指针速度", "设置"};
+    // The icons are named after the Chinese labels.
+    const char *const labels[5] = {QT_TR_NOOP("主页"), QT_TR_NOOP("鼠标键设置"),
+                                   QT_TR_NOOP("灯光设置"), QT_TR_NOOP("指针速度"),
+                                   QT_TR_NOOP("设置")};
     for (int id = 1; id <= 5; ++id) {
-        auto *b = new Navbtn(QString::fromUtf8(labels[id - 1]), this);
+        auto *b = new Navbtn(QString::fromUtf8(labels[id - 1]), tr(labels[id - 1]), this);
         b->move(36, 110 + 56 * (id - 1));
         nav_btns->addButton(b, id);
     }
@@ -127,7 +130,7 @@ z9ktool::z9ktool(QWidget *parent)
     connect(nav_btns, &QButtonGroup::idToggled, this, &z9ktool::page_changed);
 
     // 7. Battery, reset, minimise and close.
-    battery_label = new QLabel(QStringLiteral("鼠标电量 100%"), this);
+    battery_label = new QLabel(tr("鼠标电量 %1%").arg(100), this);
     battery_label->setGeometry(36, 656, 108, 30);
     battery_label->setAlignment(Qt::AlignCenter);
     battery_label->setStyleSheet(QStringLiteral(
@@ -136,14 +139,14 @@ z9ktool::z9ktool(QWidget *parent)
     battery_timer = new QTimer(this);
     battery_timer->start(60000);
     connect(battery_timer, &QTimer::timeout, this, &z9ktool::update_battery_info);
-    reset_btn = new QPushButton(QStringLiteral("恢复出厂设置"), this);
+    reset_btn = new QPushButton(tr("恢复出厂设置"), this);
     reset_btn->setGeometry(36, 686, 108, 30);
     reset_btn->setStyleSheet(qss_click_btn);
     reset_btn->setCursor(Qt::PointingHandCursor);
     min_btn = imageButton(this, QRect(1026, 30, 12, 12), QStringLiteral(":/img/min.png"),
-                          QStringLiteral(":/img/min_hover.png"), QStringLiteral("最小化"));
+                          QStringLiteral(":/img/min_hover.png"), tr("最小化"));
     close_btn = imageButton(this, QRect(1058, 30, 12, 12), QStringLiteral(":/img/close.png"),
-                            QStringLiteral(":/img/close_hover.png"), QStringLiteral("关闭"));
+                            QStringLiteral(":/img/close_hover.png"), tr("关闭"));
     connect(min_btn, &QPushButton::clicked, this, &QWidget::showMinimized);
     connect(close_btn, &QPushButton::clicked, this, &QWidget::hide);
 

@@ -133,7 +133,7 @@ void z9ktool::update_battery_info()
     unsigned char frame[31] = {0x90};
     unsigned char reply[32] = {0};
     const bool read = control_read(frame, reply);
-    battery_label->setText(QStringLiteral("鼠标电量 ") + QString::number(reply[3]) + "%");
+    battery_label->setText(tr("鼠标电量 %1%").arg(reply[3]));
     if (read) system_tray->battery_level(reply[3]); // the zeros of a failed read are no level
 }
 

@@ -37,18 +37,18 @@ public:
     {
         m_dlg->prog_bar->setMaximum(int(length)); // held to the application area
         m_dlg->prog_bar->setValue(0);
-        m_dlg->text_1->setText(QStringLiteral("正在升级固件...0%"));
+        m_dlg->text_1->setText(QCoreApplication::translate("z9ktool", "正在升级固件...0%"));
     }
     void advanced(quint32 sent, unsigned percent, bool percentMoved) override
     {
         m_dlg->prog_bar->setValue(int(sent));
-        m_dlg->text_1->setText(QStringLiteral("正在升级固件...") + QString::number(percent) + "%");
+        m_dlg->text_1->setText(QCoreApplication::translate("z9ktool", "正在升级固件...%1%").arg(percent));
         if (percentMoved) m_dlg->text_1->repaint();
     }
     void written(quint32 length) override
     {
         m_dlg->prog_bar->setValue(int(length));
-        m_dlg->text_1->setText(QStringLiteral("正在升级固件...100%"));
+        m_dlg->text_1->setText(QCoreApplication::translate("z9ktool", "正在升级固件...100%"));
         m_dlg->text_1->repaint(); // stays up while the restarted mouse is awaited
     }
 
@@ -107,7 +107,7 @@ void z9ktool::UpdateFound(const QString &filename)
     qDebug() << "APP UpdateFound" + filename;
     if (!QFileInfo(QDir::current().filePath(filename)).isFile()) return;
     configpage->soft_update_icon->show();
-    configpage->version->setText(QStringLiteral("发现新版本  "));
+    configpage->version->setText(tr("发现新版本  "));
     updatefile = filename;
     // Unique: a second report must not start the program twice per click.
     connect(configpage->version, &QPushButton::clicked, this, &z9ktool::RunUpdate,
@@ -124,7 +124,7 @@ void z9ktool::FWUpdateFound(const QString &filename)
     if (!from) from = m_update;
     const QString remote = from ? from->fw_version_str : QString();
     configpage->fw_update_icon->show();
-    configpage->firmware_version->setText(QStringLiteral("发现新版本  "));
+    configpage->firmware_version->setText(tr("发现新版本  "));
     fwfile = filename;
     fw_version_str = remote;
     update_confirm->text_1->setText(QStringLiteral("V") + remote);
@@ -185,8 +185,8 @@ void z9ktool::fw_finished(const quint8 version[3])
     dlg->prog_bar->hide();
     dlg->dg_icon->setPixmap(pictures::pixmap(QStringLiteral(":/img/update_finish_icon")));
     dlg->close_btn->setEnabled(true);
-    dlg->text_1->setText(QStringLiteral("固件升级已完成"));
-    dlg->text_2->setText(QStringLiteral("当前版本V") + version_text(version));
+    dlg->text_1->setText(tr("固件升级已完成"));
+    dlg->text_2->setText(tr("当前版本V") + version_text(version));
     dlg->repaint();
     // The offer is spent: the mouse runs it.
     configpage->fw_update_icon->hide();
@@ -202,7 +202,7 @@ void z9ktool::fw_failed()
     Update_Dialog *dlg = update_confirm;
     dlg->prog_bar->hide();
     dlg->close_btn->setEnabled(true);
-    dlg->text_1->setText(QStringLiteral("固件升级失败，请重新更新"));
+    dlg->text_1->setText(tr("固件升级失败，请重新更新"));
     dlg->repaint();
 }
 
@@ -244,12 +244,12 @@ flasher::Run z9ktool::flash_firmware(const QString &path)
     case fwimage::Read::Missing:
         qDebug() << "file not exists";
         run.end = flasher::Run::Missing;
-        fw_refused(QStringLiteral("固件文件不存在"));
+        fw_refused(tr("固件文件不存在"));
         return run;
     case fwimage::Read::Unreadable:
         qDebug() << "open file error" << run.error;
         run.end = flasher::Run::Unreadable;
-        fw_refused(QStringLiteral("无法读取固件文件"));
+        fw_refused(tr("无法读取固件文件"));
         return run;
     case fwimage::Read::TooLarge:
         run.refusal = fwimage::Parse::TooLarge;
@@ -268,7 +268,7 @@ flasher::Run z9ktool::flash_firmware(const QString &path)
     if (run.refusal != fwimage::Parse::Ok) {
         qDebug() << "firmware image refused:" << fwimage::refusal_text(run.refusal);
         run.end = flasher::Run::Refused;
-        fw_refused(QStringLiteral("固件文件已损坏"));
+        fw_refused(tr("固件文件已损坏"));
         return run;
     }
     std::memcpy(run.version, img.version, 3);
@@ -314,7 +314,7 @@ void z9ktool::RunFWUpdate()
 {
     if (fwfile.isEmpty()) {
         qDebug() << "file not exists";
-        fw_refused(QStringLiteral("固件文件不存在"));
+        fw_refused(tr("固件文件不存在"));
         return;
     }
     flash_firmware(QDir::current().filePath(fwfile));

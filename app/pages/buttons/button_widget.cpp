@@ -42,8 +42,8 @@ button_Widget::button_Widget(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(920, 750);
 
-    topViewButton = roundButton(this, QStringLiteral("正"), 193);
-    sideViewButton = roundButton(this, QStringLiteral("侧"), 255);
+    topViewButton = roundButton(this, tr("正"), 193);
+    sideViewButton = roundButton(this, tr("侧"), 255);
     topViewButton->setChecked(true);
     viewBtn = new QButtonGroup(this);
     viewBtn->addButton(topViewButton, 1);
@@ -67,9 +67,9 @@ button_Widget::button_Widget(QWidget *parent) : QWidget(parent)
     m_side_button2->hide();
     m_side_button3->hide();
 
-    nav_func = page_tab(this, QStringLiteral("功能键"), 310);
-    nav_combo = page_tab(this, QStringLiteral("组合键"), 410);
-    nav_micro = page_tab(this, QStringLiteral("按键宏"), 510);
+    nav_func = page_tab(this, tr("功能键"), 310);
+    nav_combo = page_tab(this, tr("组合键"), 410);
+    nav_micro = page_tab(this, tr("按键宏"), 510);
     nav_func->setChecked(true);
     nav_btn_grp = new QButtonGroup(this);
     nav_btn_grp->addButton(nav_func, 0);

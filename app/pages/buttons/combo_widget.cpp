@@ -20,17 +20,17 @@ QRadioButton *comboRadio(QWidget *parent, const QString &text, int x, int y)
 combo_Widget::combo_Widget(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(920, 250);
-    combo1 = comboRadio(this, QStringLiteral("关闭窗口(ALT+F4)"), 110, 0);
-    combo2 = comboRadio(this, QStringLiteral("显示桌面(WIN+D)"), 110, 36);
-    combo7 = comboRadio(this, QStringLiteral("撤销(Ctrl+Z)"), 110, 72);
-    combo4 = comboRadio(this, QStringLiteral("浏览器中的上一个标签(Ctrl+Shift+Tab)"), 360, 0);
-    combo3 = comboRadio(this, QStringLiteral("浏览器中的下一个标签(Ctrl+Tab)"), 360, 36);
-    combo8 = comboRadio(this, QStringLiteral("重做(Ctrl+Y)"), 360, 72);
-    combo5 = comboRadio(this, QStringLiteral("剪切(Ctrl+X)"), 690, 0);
-    combo9 = comboRadio(this, QStringLiteral("复制(Ctrl+C)"), 690, 36);
-    combo6 = comboRadio(this, QStringLiteral("粘贴(Ctrl+V)"), 690, 72);
+    combo1 = comboRadio(this, tr("关闭窗口(ALT+F4)"), 110, 0);
+    combo2 = comboRadio(this, tr("显示桌面(WIN+D)"), 110, 36);
+    combo7 = comboRadio(this, tr("撤销(Ctrl+Z)"), 110, 72);
+    combo4 = comboRadio(this, tr("浏览器中的上一个标签(Ctrl+Shift+Tab)"), 360, 0);
+    combo3 = comboRadio(this, tr("浏览器中的下一个标签(Ctrl+Tab)"), 360, 36);
+    combo8 = comboRadio(this, tr("重做(Ctrl+Y)"), 360, 72);
+    combo5 = comboRadio(this, tr("剪切(Ctrl+X)"), 690, 0);
+    combo9 = comboRadio(this, tr("复制(Ctrl+C)"), 690, 36);
+    combo6 = comboRadio(this, tr("粘贴(Ctrl+V)"), 690, 72);
 
-    mkey_title = new QLabel(QStringLiteral("自定义组合键"), this);
+    mkey_title = new QLabel(tr("自定义组合键"), this);
     mkey_title->setGeometry(110, 110, 100, 20);
     mkey_title->setStyleSheet(text_12px);
 

@@ -18,15 +18,15 @@ QRadioButton *gridRadio(QWidget *parent, const QString &text, int column, int ro
 func_Widget::func_Widget(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(920, 250);
-    function1 = gridRadio(this, QStringLiteral("单击左键"), 0, 0);
-    function2 = gridRadio(this, QStringLiteral("单击右键"), 1, 0);
-    function3 = gridRadio(this, QStringLiteral("单击中键"), 2, 0);
-    function4 = gridRadio(this, QStringLiteral("鼠标后退"), 3, 0);
-    function5 = gridRadio(this, QStringLiteral("鼠标前进"), 4, 0);
-    function6 = gridRadio(this, QStringLiteral("提高DPI"), 0, 1);
-    function7 = gridRadio(this, QStringLiteral("降低DPI"), 1, 1);
-    function8 = gridRadio(this, QStringLiteral("切换DPI"), 2, 1);
-    volup = gridRadio(this, QStringLiteral("音量增大"), 3, 1);
-    voldown = gridRadio(this, QStringLiteral("音量减小"), 4, 1);
-    volmute = gridRadio(this, QStringLiteral("静音切换"), 0, 2);
+    function1 = gridRadio(this, tr("单击左键"), 0, 0);
+    function2 = gridRadio(this, tr("单击右键"), 1, 0);
+    function3 = gridRadio(this, tr("单击中键"), 2, 0);
+    function4 = gridRadio(this, tr("鼠标后退"), 3, 0);
+    function5 = gridRadio(this, tr("鼠标前进"), 4, 0);
+    function6 = gridRadio(this, tr("提高DPI"), 0, 1);
+    function7 = gridRadio(this, tr("降低DPI"), 1, 1);
+    function8 = gridRadio(this, tr("切换DPI"), 2, 1);
+    volup = gridRadio(this, tr("音量增大"), 3, 1);
+    voldown = gridRadio(this, tr("音量减小"), 4, 1);
+    volmute = gridRadio(this, tr("静音切换"), 0, 2);
 }

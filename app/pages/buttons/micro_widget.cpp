@@ -43,10 +43,10 @@ micro_Widget::micro_Widget(QWidget *parent) : QWidget(parent)
     records_list->setStyleSheet(qss_listwidget);
     records_list->installEventFilter(this);
 
-    record_btn = click_button(this, QStringLiteral("开始录制"), 60);
-    save_micro = click_button(this, QStringLiteral("保存"), 100);
+    record_btn = click_button(this, tr("开始录制"), 60);
+    save_micro = click_button(this, tr("保存"), 100);
 
-    rec_delay_btn = new QRadioButton(QStringLiteral("记录事件之间延迟"), this);
+    rec_delay_btn = new QRadioButton(tr("记录事件之间延迟"), this);
     rec_delay_btn->setGeometry(610, 140, 130, 16);
     rec_delay_btn->setStyleSheet(qss_radiobutton_16x16);
     rec_delay_btn->setCursor(Qt::PointingHandCursor);
@@ -97,7 +97,7 @@ void micro_Widget::start_record()
     install_hook();
     recording = true;
     rec_timer.start();
-    record_btn->setText(QStringLiteral("停止录制"));
+    record_btn->setText(tr("停止录制"));
     records_list->setFocus();
 }
 
@@ -124,7 +124,7 @@ void micro_Widget::stop_record()
     recording = false;
     rec_delay_btn->setEnabled(true);
     save_micro->setEnabled(true);
-    record_btn->setText(QStringLiteral("开始录制"));
+    record_btn->setText(tr("开始录制"));
 }
 
 bool micro_Widget::eventFilter(QObject *watched, QEvent *event)
@@ -158,9 +158,8 @@ void micro_Widget::show_records_list(bool show_delay)
         records_list->addItem(
             new QListWidgetItem(r.press == KEY_UP ? up : down, vkeytostring(hidtovkey(r.keyCode))));
         if (show_delay && i + 1 < n)
-            records_list->addItem(
-                new QListWidgetItem(timer, QString::number(btn_records.at(i + 1).interval_time) +
-                                               QStringLiteral(" 毫秒延迟")));
+            records_list->addItem(new QListWidgetItem(
+                timer, QString::number(btn_records.at(i + 1).interval_time) + tr(" 毫秒延迟")));
     }
     records_list->setCurrentRow(records_list->count() - 1);
     records_list->setUpdatesEnabled(true);

@@ -53,12 +53,12 @@ mkey_Edit::mkey_Edit(QWidget *parent) : QWidget(parent)
     mkey_line->setContextMenuPolicy(Qt::NoContextMenu);
     mkey_line->installEventFilter(this);
 
-    clear_btn = new QPushButton(QStringLiteral("清除"), this);
+    clear_btn = new QPushButton(tr("清除"), this);
     clear_btn->setGeometry(340, 0, 60, 30);
     clear_btn->setStyleSheet(qss_click_btn);
     clear_btn->setCursor(Qt::PointingHandCursor);
 
-    save_btn = new QPushButton(QStringLiteral("保存"), this);
+    save_btn = new QPushButton(tr("保存"), this);
     save_btn->setGeometry(410, 0, 60, 30);
     save_btn->setStyleSheet(qss_click_btn);
     save_btn->setCursor(Qt::PointingHandCursor);

@@ -35,7 +35,7 @@ ColorPicker::ColorPicker(QWidget *parent) : QWidget(parent)
     colorwheel = new ColorWheel(this);
     colorwheel->setGeometry(c_x, c_y, 2 * R, 2 * R);
 
-    auto *label = new QLabel(QStringLiteral("亮度"), this);
+    auto *label = new QLabel(tr("亮度"), this);
     label->setGeometry(27, 183, 24, 16);
     label->setAlignment(Qt::AlignCenter);
     label->setStyleSheet(QStringLiteral(

@@ -87,7 +87,7 @@ void led_Widget::create_preset_controls()
         "QPushButton:hover {background-color:#00e39b;border:none}"));
     add_cl_btn->setCursor(Qt::PointingHandCursor);
 
-    del_btn = new QPushButton(QStringLiteral("管理颜色"), this);
+    del_btn = new QPushButton(tr("管理颜色"), this);
     del_btn->setGeometry(458, 577, 82, 26);
     del_btn->setStyleSheet(qss_click_btn);
     del_btn->setCursor(Qt::PointingHandCursor);
@@ -226,13 +226,13 @@ void led_Widget::color_picked()
 void led_Widget::show_del_btn()
 {
     if (!manage_state) {
-        del_btn->setText(QStringLiteral("完成"));
+        del_btn->setText(tr("完成"));
         add_cl_btn->hide();
         for (int k = 1; k <= color_num; ++k)
             del_btn_g->button(k)->show();
         manage_state = true;
     } else {
-        del_btn->setText(QStringLiteral("管理颜色"));
+        del_btn->setText(tr("管理颜色"));
         for (int k = 1; k <= 8; ++k)
             del_btn_g->button(k)->hide();
         if (color_num <= 7) add_cl_btn->show();
@@ -285,7 +285,7 @@ void led_Widget::del_color(int number)
     }
 
     if (color_num == 0) {
-        del_btn->setText(QStringLiteral("管理颜色"));
+        del_btn->setText(tr("管理颜色"));
         del_btn->setEnabled(false);
         add_cl_btn->show();
     }

@@ -5,6 +5,7 @@
 #include "view/pictures.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QIcon>
 #include <QLabel>
@@ -38,7 +39,7 @@ void label(QWidget *parent, const QString &text, int y)
 QPushButton *effect(QWidget *row, const char *text, const char *icon, int x, QButtonGroup *group,
                     int id)
 {
-    auto *b = new QPushButton(QString::fromUtf8(text), row);
+    auto *b = new QPushButton(QCoreApplication::translate("led_Widget", text), row);
     b->setGeometry(x, 0, 80, 26);
     b->setCheckable(true);
     b->setStyleSheet(qss_checkable_btn);
@@ -82,12 +83,12 @@ led_Widget::led_Widget(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(920, 750);
 
-    label(this, QStringLiteral("灯光效果"), 530);
-    label(this, QStringLiteral("颜色预设"), 581);
-    label(this, QStringLiteral("灯光速度"), 632);
+    label(this, tr("灯光效果"), 530);
+    label(this, tr("颜色预设"), 581);
+    label(this, tr("灯光速度"), 632);
 
-    front = page_tab(this, QStringLiteral("前灯设置"), 360);
-    rear = page_tab(this, QStringLiteral("尾灯设置"), 460);
+    front = page_tab(this, tr("前灯设置"), 360);
+    rear = page_tab(this, tr("尾灯设置"), 460);
     front->setChecked(true);
     ledzone_switch = new QButtonGroup(this);
     ledzone_switch->addButton(rear, 0);
@@ -99,14 +100,14 @@ led_Widget::led_Widget(QWidget *parent) : QWidget(parent)
     front_mode->setGeometry(0, 0, 920, 26);
     rear_mode_btn = new QButtonGroup(this);
     front_mode_btn = new QButtonGroup(this);
-    rear_on = effect(rear_mode, " 常亮", "on", 0, rear_mode_btn, 1);
-    rear_breath = effect(rear_mode, " 呼吸", "breath", 90, rear_mode_btn, 2);
-    rear_run = effect(rear_mode, " 跑马", "run", 180, rear_mode_btn, 3);
-    rear_magic = effect(rear_mode, " 炫彩", "magic", 270, rear_mode_btn, 6);
-    rear_off = effect(rear_mode, " 关闭", "off", 360, rear_mode_btn, 0);
-    front_on = effect(front_mode, " 常亮", "on", 0, front_mode_btn, 1);
-    front_breath = effect(front_mode, " 呼吸", "breath", 90, front_mode_btn, 2);
-    front_off = effect(front_mode, " 关闭", "off", 180, front_mode_btn, 0);
+    rear_on = effect(rear_mode, QT_TR_NOOP(" 常亮"), "on", 0, rear_mode_btn, 1);
+    rear_breath = effect(rear_mode, QT_TR_NOOP(" 呼吸"), "breath", 90, rear_mode_btn, 2);
+    rear_run = effect(rear_mode, QT_TR_NOOP(" 跑马"), "run", 180, rear_mode_btn, 3);
+    rear_magic = effect(rear_mode, QT_TR_NOOP(" 炫彩"), "magic", 270, rear_mode_btn, 6);
+    rear_off = effect(rear_mode, QT_TR_NOOP(" 关闭"), "off", 360, rear_mode_btn, 0);
+    front_on = effect(front_mode, QT_TR_NOOP(" 常亮"), "on", 0, front_mode_btn, 1);
+    front_breath = effect(front_mode, QT_TR_NOOP(" 呼吸"), "breath", 90, front_mode_btn, 2);
+    front_off = effect(front_mode, QT_TR_NOOP(" 关闭"), "off", 180, front_mode_btn, 0);
     led_mode = new QStackedWidget(this);
     led_mode->setGeometry(188, 522, 920, 26);
     led_mode->addWidget(rear_mode);
@@ -204,7 +205,7 @@ void led_Widget::paintEvent(QPaintEvent *)
 void led_Widget::widgets_disable()
 {
     speed_level->setEnabled(false);
-    if (del_btn) del_btn->setText(QStringLiteral("管理颜色"));
+    if (del_btn) del_btn->setText(tr("管理颜色"));
     manage_state = false;
     if (del_btn) del_btn->setEnabled(false);
     mask->show();

@@ -12,7 +12,10 @@
 
 namespace
 {
-const char *const kTitles[5] = {"级别I", "级别II", "级别III", "级别IV", "级别V"};
+const char *const kTitles[5] = {
+    QT_TRANSLATE_NOOP("dpi_Widget", "级别I"), QT_TRANSLATE_NOOP("dpi_Widget", "级别II"),
+    QT_TRANSLATE_NOOP("dpi_Widget", "级别III"), QT_TRANSLATE_NOOP("dpi_Widget", "级别IV"),
+    QT_TRANSLATE_NOOP("dpi_Widget", "级别V")};
 const QPoint kSliderPos[5] = {{172, 7}, {172, 64}, {172, 121}, {558, 7}, {558, 64}};
 const int kValueY[5] = {37, 94, 150, 37, 94}; // where a moved value label sits
 const QString kNormalStyle = QStringLiteral("font-size:12px;color:rgba(255,255,255,0.7)");
@@ -45,8 +48,9 @@ dpi_Widget::dpi_Widget(QWidget *parent) : QWidget(parent)
     QLabel *values[5];
     for (int i = 0; i < 5; ++i) {
         const QPoint s = kSliderPos[i];
-        titles[i] = new QLabel(QString::fromUtf8(kTitles[i]), this);
-        titles[i]->setGeometry(s.x() - 62, s.y(), 40, 12);
+        titles[i] = new QLabel(tr(kTitles[i]), this);
+        // The 12-pixel line level with the slider, and room above and below it.
+        titles[i]->setGeometry(s.x() - 62, s.y() - 2, 40, 16);
         titles[i]->setStyleSheet(kNormalStyle);
 
         sliders[i] = new QSlider(Qt::Horizontal, this);
@@ -81,7 +85,7 @@ dpi_Widget::dpi_Widget(QWidget *parent) : QWidget(parent)
     level_btn = new QButtonGroup(this);
     QPushButton *levels[5];
     for (int i = 0; i < 5; ++i) {
-        levels[i] = new QPushButton(QStringLiteral("级别数量%1").arg(i + 1), this);
+        levels[i] = new QPushButton(tr("级别数量%1").arg(i + 1), this);
         levels[i]->setGeometry(206 + 100 * i, 0, 90, 29);
         levels[i]->setCheckable(true);
         levels[i]->setAutoExclusive(true);
@@ -92,8 +96,8 @@ dpi_Widget::dpi_Widget(QWidget *parent) : QWidget(parent)
     level_1 = levels[0], level_2 = levels[1], level_3 = levels[2];
     level_4 = levels[3], level_5 = levels[4];
 
-    auto *heading = new QLabel(QStringLiteral("DPI灵敏度级别"), this);
-    heading->setGeometry(110, 9, 80, 12);
+    auto *heading = new QLabel(tr("DPI灵敏度级别"), this);
+    heading->setGeometry(110, 7, 80, 16);
     heading->setStyleSheet(kNormalStyle);
     heading->hide();
 

@@ -11,8 +11,8 @@
 pointer_Widget::pointer_Widget(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(920, 750);
-    nav_basic = page_tab(this, QStringLiteral("基本设置"), 360);
-    nav_dpi = page_tab(this, QStringLiteral("DPI设置"), 460);
+    nav_basic = page_tab(this, tr("基本设置"), 360);
+    nav_dpi = page_tab(this, tr("DPI设置"), 460);
     nav_basic->setChecked(true);
     pointer_nav = new QButtonGroup(this);
     pointer_nav->addButton(nav_basic, 0);

@@ -7,8 +7,8 @@
 
 report_Widget::report_Widget(QWidget *parent) : QWidget(parent)
 {
-    auto *title = new QLabel(QStringLiteral("选择鼠标报告速率（每秒报告数量）"), this);
-    title->setGeometry(110, 10, 210, 12);
+    auto *title = new QLabel(tr("选择鼠标报告速率（每秒报告数量）"), this);
+    title->setGeometry(110, 8, 210, 16); // the 12-pixel line at y 10, descenders below it
     title->setStyleSheet(QStringLiteral("font-size:12px;color:rgba(255,255,255,0.7)"));
 
     report_button = new QButtonGroup(this);

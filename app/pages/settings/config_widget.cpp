@@ -39,7 +39,7 @@ config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
     title->setAlignment(Qt::AlignHCenter);
     title->setStyleSheet(QStringLiteral("font-size:18px;color:rgba(255,255,255,0.10)"));
 
-    auto *fwCaption = new QLabel(QStringLiteral("固件版本号"), this);
+    auto *fwCaption = new QLabel(tr("固件版本号"), this);
     fwCaption->setGeometry(140, 390, 100, 20);
     fwCaption->setStyleSheet(kCaptionStyle);
     fw_update_icon = new QLabel(this);
@@ -56,7 +56,7 @@ config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
     firmware_version->setCursor(Qt::PointingHandCursor);
     picture(this, QStringLiteral(":/img/right_arrow"), QRect(772, 392, 9, 14));
 
-    auto *swCaption = new QLabel(QStringLiteral("软件版本号"), this);
+    auto *swCaption = new QLabel(tr("软件版本号"), this);
     swCaption->setGeometry(140, 440, 100, 20);
     swCaption->setStyleSheet(kCaptionStyle);
     soft_update_icon = new QLabel(this);

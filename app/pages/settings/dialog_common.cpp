@@ -21,7 +21,9 @@ void decorate(QWidget *dialog, const QString &panelImage, const QString &title)
 QLabel *text(QWidget *parent, const QString &content, const QRect &r, const QString &style)
 {
     auto *l = new QLabel(content, parent);
-    l->setGeometry(r);
+    // Centred on the line it is given, with room above and below it, so that
+    // the descenders of Latin text are not cut off.
+    l->setGeometry(r.adjusted(0, -4, 0, 4));
     l->setAlignment(Qt::AlignCenter);
     l->setStyleSheet(style);
     return l;

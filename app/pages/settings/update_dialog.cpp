@@ -7,16 +7,16 @@
 
 QString Update_Dialog::warning()
 {
-    return QStringLiteral("<p style=\"margin:4px\">升级过程中，请勿开关鼠标或断开USB数据线的连接。"
-                          "中断升级可能会导致鼠标无法</p>"
-                          "<p style=\"margin:4px\">使用。固件升级约需要1分钟，在此期间，"
-                          "鼠标将无法使用。</p>");
+    return tr("<p style=\"margin:4px\">升级过程中，请勿开关鼠标或断开USB数据线的连接。"
+              "中断升级可能会导致鼠标无法</p>"
+              "<p style=\"margin:4px\">使用。固件升级约需要1分钟，在此期间，"
+              "鼠标将无法使用。</p>");
 }
 
 Update_Dialog::Update_Dialog(QWidget *parent) : QWidget(parent)
 {
     using namespace dialog_common;
-    decorate(this, QStringLiteral(":/img/update_bg"), QStringLiteral("固件更新"));
+    decorate(this, QStringLiteral(":/img/update_bg"), tr("固件更新"));
     dg_icon = new QLabel(this);
     dg_icon->setGeometry(487, 250, 122, 122);
     pictures::set_when_shown(dg_icon, QStringLiteral(":/img/update_icon"));
@@ -24,7 +24,7 @@ Update_Dialog::Update_Dialog(QWidget *parent) : QWidget(parent)
                   QStringLiteral("font-size:18px;color:rgba(255,255,255,0.9)"));
     text_2 = text(this, warning(), QRect(165, 438, 770, 48),
                   QStringLiteral("font-size:14px;color:rgba(255,255,255,0.3)"));
-    start_btn = new QPushButton(QStringLiteral("开始更新"), this);
+    start_btn = new QPushButton(tr("开始更新"), this);
     start_btn->setGeometry(450, 507, 200, 36);
     start_btn->setStyleSheet(qss_click_btn);
     close_btn = closeButton(this);
@@ -56,6 +56,6 @@ void Update_Dialog::start_update()
     close_btn->setEnabled(false);
     start_btn->hide();
     prog_bar->show();
-    text_1->setText(QStringLiteral("正在升级固件...0%"));
+    text_1->setText(tr("正在升级固件...0%"));
     emit update_clicked();
 }
