@@ -15,7 +15,7 @@ set(KIVO_APP_LIBRARIES Qt5::Core Qt5::Gui Qt5::Widgets Qt5::Network QuaZip::QuaZ
 function(kivo_app_sources windows sources_var headers_var)
     # One folder per subsystem; sources include each other by their path below app/.
     set(dirs "" window view device pages/buttons pages/lighting pages/pointer pages/settings
-             update kivoctl platform)
+             update kivoctl platform i18n)
     set(sources)
     set(headers)
     foreach(dir IN LISTS dirs)
