@@ -46,6 +46,7 @@ private slots:
     void closingThePickerEndsThePendingAdd();
     void effectWithoutColourEndsManageMode();
     void readOnlyProgramFolderFallsBack();
+    void installedProgramFolderIsNotWritten();
 
 private:
     led_Widget *openPage(const QString &ini = QString());
@@ -457,6 +458,43 @@ void Presets::readOnlyProgramFolderFallsBack()
     QSettings shipped(program + "/user_color.ini", QSettings::IniFormat);
     QCOMPARE(shipped.value("COLOR1/Red").toInt(), 10);
     QFile::setPermissions(program, QFileDevice::Permissions(0x7700));
+#else
+    QSKIP("The fallback folder is a Linux carry");
+#endif
+}
+
+void Presets::installedProgramFolderIsNotWritten()
+{
+#ifdef Q_OS_LINUX
+    // <prefix>/lib/kivomouse belongs to the installation even where it is
+    // writable (run as root, a prefix in the home folder): purging the package
+    // would leave a file written there behind, and its folder with it.
+    const QString program = dir->filePath("prefix/lib/kivomouse");
+    const QString config = dir->filePath("config");
+    QDir().mkpath(program);
+    {
+        QSettings shipped(program + "/user_color.ini", QSettings::IniFormat);
+        shipped.setValue("USER_COLOR/Num", 1);
+    }
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+    page.reset(new led_Widget);
+    page->init_user_color(program);
+    page->front_mode_btn->button(2)->setChecked(true); // breath: the row is live
+    page->show();
+    QTest::mouseClick(page->add_cl_btn, Qt::LeftButton);
+    pick(QPoint(65, 65));
+    settings->sync();
+    const QString used = settings->fileName();
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    QVERIFY2(used.startsWith(config + "/"), qPrintable(used));
+    QCOMPARE(QSettings(used, QSettings::IniFormat).value("USER_COLOR/Num").toInt(), 2);
+    QCOMPARE(QSettings(program + "/user_color.ini", QSettings::IniFormat)
+                 .value("USER_COLOR/Num")
+                 .toInt(),
+             1);
+    QCOMPARE(QDir(program).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList{"user_color.ini"});
 #else
     QSKIP("The fallback folder is a Linux carry");
 #endif

@@ -45,8 +45,15 @@ QString user_color_path(const QString &program_dir)
     return local;
 #else
     const QFileInfo file(local);
-    if (QFileInfo(program_dir).isWritable() && (!file.exists() || file.isWritable())) return local;
-    // An installed program cannot write beside itself: keep the presets per
+    // Installed, the program lives in <prefix>/lib/kivomouse, a folder that
+    // belongs to the installation even where the user may write to it (root,
+    // a prefix in the home folder): a file left there outlives uninstalling.
+    QDir parent(program_dir);
+    const bool installed = parent.dirName() == QLatin1String("kivomouse") && parent.cdUp() &&
+                           parent.dirName() == QLatin1String("lib");
+    if (!installed && QFileInfo(program_dir).isWritable() && (!file.exists() || file.isWritable()))
+        return local;
+    // An installed program does not write beside itself: keep the presets per
     // user, starting from the ones shipped beside the program if there are any.
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(dir);
