@@ -28,7 +28,8 @@ export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppress
 # control it must reach is reached here too.
 export KIVO_CHAOS_ACTIONS=3000
 # Not run twice: the cross-compiled velqa.dll under wine (mingw's own build, no
-# code of this folder) and the install test (cmake --install and the desktop
-# files; the program it starts already runs sanitized in tst_startup).
+# code of this folder) and the install tests (cmake --install, the desktop
+# files and the Debian package, which would install sanitized binaries; the
+# program they start already runs sanitized in tst_startup).
 (cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs" \
-    -E '^(velqa_windows_build|install_prefix)$')
+    -E '^(velqa_windows_build|install_prefix|install_deb)$')
