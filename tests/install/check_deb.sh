@@ -63,6 +63,8 @@ for dep in libc6 libqt5core5a libqt5widgets5 libqt5network5 libquazip1-qt5-1 lib
     field Depends | grep -Eq "(^|, )$dep( |,|$)" || fail "Depends lacks $dep: $(field Depends)"
 done
 
+[ "$(field Recommends)" = qtwayland5 ] || fail "Recommends: $(field Recommends)"
+
 lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || fail "lintian: $(cat "$work/lintian.log")"
 grep -E '^[WE]: ' "$work/lintian.log" | sed 's/^/lintian: /'
 
