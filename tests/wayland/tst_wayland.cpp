@@ -22,6 +22,7 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 
 namespace
 {
@@ -39,18 +40,30 @@ void record(QtMsgType type, const QMessageLogContext &context, const QString &te
 }
 
 // QSystemTrayIcon's own fallback where no StatusNotifier host answers (no
-// session bus here) asks the platform for an X11 tray signal; the window shows
-// its tray icon unconditionally, so the toolkit says this once. It is not the
-// platform plugin's.
+// session bus here) asks the platform for an X11 tray signal: the window
+// shows its tray icon without asking whether there is a tray, and the toolkit
+// (not the platform plugin) says this once. Checked apart, as a known fault.
 const char kTrayFallback[] =
     "QObject::connect: No such signal QPlatformNativeInterface::systemTrayWindowChanged(QScreen*)";
+
+bool isTrayFallback(const QString &line)
+{
+    return line.endsWith(QLatin1String(kTrayFallback));
+}
 
 QStringList withoutTrayFallback(const QStringList &lines)
 {
     QStringList out;
     for (const QString &l : lines)
-        if (!l.endsWith(QLatin1String(kTrayFallback))) out << l;
+        if (!isTrayFallback(l)) out << l;
     return out;
+}
+
+// Expected to fail until the window shows its tray icon only where a tray is.
+void expectTrayFallback(const QStringList &lines)
+{
+    QEXPECT_FAIL("", "the window shows its tray icon where there is no tray", Continue);
+    QVERIFY(std::none_of(lines.begin(), lines.end(), isTrayFallback));
 }
 
 // Linux input event codes, as a keyboard sends them.
@@ -132,6 +145,7 @@ private slots:
     void customKeyFieldTakesTypedKeys();
     void macroRecorderTakesTypedKeys();
     void windowDragAsksTheCompositor();
+    void shownAgainFromTheTray();
     void theProgramRunsAsAWaylandClient();
     void noWarningFromThePlatform();
 
@@ -261,6 +275,22 @@ void Wayland::windowDragAsksTheCompositor()
     QVERIFY(toPage(3));
 }
 
+void Wayland::shownAgainFromTheTray()
+{
+    // What the tray's "显示" and a click on the icon do to the hidden window.
+    w->hide();
+    QTRY_VERIFY(!seat.where(w->windowTitle()).isValid());
+    const int mark = warnings.size();
+    w->showWidget();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QTRY_COMPARE(seat.ask(QStringLiteral("focus")), w->windowTitle());
+    const QStringList said = warnings.mid(mark);
+    warnings = warnings.mid(0, mark); // the check below holds for the rest
+    QEXPECT_FAIL("", "showWidget() asks for activation, which Wayland refuses with a warning",
+                 Continue);
+    QVERIFY2(said.isEmpty(), qPrintable(said.join('\n')));
+}
+
 void Wayland::theProgramRunsAsAWaylandClient()
 {
     // The window above has the same title: it goes first.
@@ -296,14 +326,15 @@ void Wayland::theProgramRunsAsAWaylandClient()
         if (!l.startsWith(QLatin1String("debug ")) && !l.startsWith(QLatin1String("info ")) &&
             !l.isEmpty())
             bad << l;
-    bad = withoutTrayFallback(bad);
-    QVERIFY2(bad.isEmpty(), qPrintable(bad.join('\n')));
+    QVERIFY2(withoutTrayFallback(bad).isEmpty(), qPrintable(bad.join('\n')));
+    expectTrayFallback(bad);
 }
 
 void Wayland::noWarningFromThePlatform()
 {
     const QStringList left = withoutTrayFallback(warnings);
     QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+    expectTrayFallback(warnings);
 }
 
 int main(int argc, char **argv)
