@@ -12,6 +12,8 @@ pkgs=(
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool libx11-dev libxcb1-dev
   nginx-light openssl
   desktop-file-utils x11-utils
+  dpkg-dev file lintian appstream  # the Debian package: dpkg-shlibdeps for CPack, its checks
+  weston qtwayland5 libweston-10-dev  # the program as a Wayland client under headless weston
 )
 
 missing=()

@@ -30,7 +30,8 @@ export KIVO_CHAOS_ACTIONS=3000
 # Not run twice: the Windows checks (velqa.dll and the program's Windows logic
 # built by mingw and run under wine, the program's sources compiled by mingw:
 # nothing of them is built by this folder's compiler or sanitized) and the
-# install test (cmake --install and the desktop files; the program it starts
-# already runs sanitized in tst_startup).
+# install tests (cmake --install, the desktop files and the Debian package,
+# which would install sanitized binaries; the program they start already runs
+# sanitized in tst_startup).
 (cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs" \
-    -E '^(velqa_windows_build|kivomouse_windows_compile|kivomouse_windows_logic|install_prefix)$')
+    -E '^(velqa_windows_build|kivomouse_windows_compile|kivomouse_windows_logic|install_prefix|install_deb)$')

@@ -51,6 +51,7 @@ private slots:
     void readOnlyProgramFolderFallsBack();
     void folderInPlaceOfTheFileFallsBack();
     void pickerGoesWithTheWindow();
+    void installedProgramFolderIsNotWritten();
 
 private:
     led_Widget *openPage(const QString &ini = QString());
@@ -575,6 +576,41 @@ void Presets::pickerGoesWithTheWindow()
     pickInWindow(QPoint(65, 10));
     QCOMPARE(int(color_num), 5);
     QCOMPARE(QColor(two->rgb_r, two->rgb_g, two->rgb_b), changed);
+void Presets::installedProgramFolderIsNotWritten()
+{
+#ifdef Q_OS_LINUX
+    // <prefix>/lib/kivomouse belongs to the installation even where it is
+    // writable (run as root, a prefix in the home folder): purging the package
+    // would leave a file written there behind, and its folder with it.
+    const QString program = dir->filePath("prefix/lib/kivomouse");
+    const QString config = dir->filePath("config");
+    QDir().mkpath(program);
+    {
+        QSettings shipped(program + "/user_color.ini", QSettings::IniFormat);
+        shipped.setValue("USER_COLOR/Num", 1);
+    }
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+    page.reset(new led_Widget);
+    page->init_user_color(program);
+    page->front_mode_btn->button(2)->setChecked(true); // breath: the row is live
+    page->show();
+    QTest::mouseClick(page->add_cl_btn, Qt::LeftButton);
+    pick(QPoint(65, 65));
+    settings->sync();
+    const QString used = settings->fileName();
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    QVERIFY2(used.startsWith(config + "/"), qPrintable(used));
+    QCOMPARE(QSettings(used, QSettings::IniFormat).value("USER_COLOR/Num").toInt(), 2);
+    QCOMPARE(QSettings(program + "/user_color.ini", QSettings::IniFormat)
+                 .value("USER_COLOR/Num")
+                 .toInt(),
+             1);
+    QCOMPARE(QDir(program).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList{"user_color.ini"});
+#else
+    QSKIP("The fallback folder is a Linux carry");
+#endif
 }
 
 QTEST_MAIN(Presets)

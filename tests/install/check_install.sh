@@ -13,7 +13,7 @@ work=${3:?work folder}
 for tool in cmake desktop-file-validate xvfb-run xwininfo; do
     command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not found"; exit 77; }
 done
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/common.sh"
 
 prefix=$work/prefix
 rm -rf "$work" && mkdir -p "$work" || fail "cannot make $work"
@@ -22,7 +22,8 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
 
 for f in bin/kivomouse lib/kivomouse/kivomouse bin/kivoctl lib/kivomouse/kivoctl lib/kivomouse/libvelqa.so \
     lib/udev/rules.d/70-kivo-z9k.rules share/applications/kivomouse.desktop \
-    share/icons/hicolor/64x64/apps/kivomouse.png; do
+    share/icons/hicolor/64x64/apps/kivomouse.png share/icons/hicolor/256x256/apps/kivomouse.png \
+    share/metainfo/com.kivo_gaming.kivomouse.metainfo.xml; do
     [ -e "$prefix/$f" ] || fail "$f not installed"
 done
 [ -x "$prefix/bin/kivomouse" ] || fail "bin/kivomouse is not executable"
@@ -38,37 +39,7 @@ grep -qx 'Name=Kivo游戏鼠标' "$desktop" || fail "menu entry name"
 grep -qx 'Icon=kivomouse' "$desktop" || fail "menu entry icon"
 grep -q '^Categories=.*HardwareSettings' "$desktop" || fail "menu entry category"
 
-# One run of the installed program under its own Xvfb; prints its log.
-run() {
-    local log=$1 wait_for=$2 rounds=$3
-    shift 3
-    mkdir -p "$work/tmp" "$work/config"
-    # On the X server, whatever platform the test runner chose for the others.
-    env QT_QPA_PLATFORM=xcb TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config" \
-        XDG_DATA_HOME="$work/data" QT_LOGGING_TO_CONSOLE=1 \
-        KIVO_AUTOCLOSE_BOXES=1 VMOUSE_STATE= "$@" \
-        xvfb-run -a -s "-screen 0 1100x750x24" bash -c '
-            "$1/bin/kivomouse" >"$2" 2>&1 &
-            app=$!
-            for i in $(seq "$4"); do
-                grep -q "$3" "$2" 2>/dev/null && break
-                kill -0 $app 2>/dev/null || break
-                sleep 0.2
-            done
-            # The window is shown after the first read of the mouse: wait for it.
-            for i in $(seq 100); do
-                xwininfo -root -tree >"$2.windows" 2>&1
-                grep -q "Kivo游戏鼠标" "$2.windows" && break
-                kill -0 $app 2>/dev/null || break
-                sleep 0.2
-            done
-            readlink "/proc/$app/cwd" >"$2.cwd" 2>/dev/null
-            kill $app 2>/dev/null
-            wait $app 2>/dev/null
-            true' _ "$prefix" "$log" "$wait_for" "$rounds"
-}
-
-run "$work/vmouse.log" "PATH:" 100 VELQA_LIBRARY="$vmouse"
+run_window "$prefix/bin/kivomouse" "$work/vmouse.log" "PATH:" 100 VELQA_LIBRARY="$vmouse"
 grep -q "PATH:" "$work/vmouse.log" || fail "no mouse opened on the virtual mouse: $(cat "$work/vmouse.log")"
 grep -q "Kivo游戏鼠标" "$work/vmouse.log.windows" ||
     fail "no window shown: $(cat "$work/vmouse.log.windows")"
@@ -79,7 +50,7 @@ grep -q "Kivo游戏鼠标" "$work/vmouse.log.windows" ||
 
 # Without the override the program loads the libvelqa.so installed beside it
 # (and, with no mouse here, shows the no-device page; a refusal would come at once).
-run "$work/own.log" "box:" 10 VELQA_LIBRARY=
+run_window "$prefix/bin/kivomouse" "$work/own.log" "box:" 10 VELQA_LIBRARY=
 if grep -q "box:" "$work/own.log"; then fail "the installed program refused its library: $(cat "$work/own.log")"; fi
 grep -q "Kivo游戏鼠标" "$work/own.log.windows" || fail "no window on the installed library"
 

@@ -482,6 +482,29 @@ QImage banner(const std::function<QImage(int, int)> &mouse)
 
 } // namespace
 
+QImage appIcon(int size)
+{
+    // Drawn on a 64-unit grid; larger sizes are the same drawing scaled, so
+    // every edge stays sharp instead of being an enlarged 64 px bitmap.
+    QImage im = canvas(size, size);
+    Painter p(&im);
+    if (size != 64) p.scale(size / 64.0, size / 64.0);
+    QLinearGradient g(0, 0, 0, 64);
+    g.setColorAt(0, QColor(0x26, 0x2c, 0x3a));
+    g.setColorAt(1, QColor(0x12, 0x15, 0x1c));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(255, 255, 255, 30), 1));
+    p.drawRoundedRect(QRectF(2.5, 2.5, 59, 59), 13, 13);
+    QPolygonF hex = hexagon(QRectF(12, 8, 40, 48));
+    p.setPen(pen(kAccent, 3));
+    p.setBrush(QColor(0, 227, 155, 30));
+    p.drawPolygon(hex);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kAccent);
+    p.drawPath(kGlyph(QRectF(21, 20, 23, 24)));
+    return done(im);
+}
+
 std::vector<Picture> flatPictures(const std::function<QImage(int, int)> &sysBanner)
 {
     std::vector<Picture> out;
@@ -642,24 +665,7 @@ std::vector<Picture> flatPictures(const std::function<QImage(int, int)> &sysBann
         p.drawPath(kGlyph(QRectF(7, 8, 12, 12)));
         add("logo", done(im), false);
     }
-    {
-        QImage im = canvas(64, 64);
-        Painter p(&im);
-        QLinearGradient g(0, 0, 0, 64);
-        g.setColorAt(0, QColor(0x26, 0x2c, 0x3a));
-        g.setColorAt(1, QColor(0x12, 0x15, 0x1c));
-        p.setBrush(g);
-        p.setPen(QPen(QColor(255, 255, 255, 30), 1));
-        p.drawRoundedRect(QRectF(2.5, 2.5, 59, 59), 13, 13);
-        QPolygonF hex = hexagon(QRectF(12, 8, 40, 48));
-        p.setPen(pen(kAccent, 3));
-        p.setBrush(QColor(0, 227, 155, 30));
-        p.drawPolygon(hex);
-        p.setPen(Qt::NoPen);
-        p.setBrush(kAccent);
-        p.drawPath(kGlyph(QRectF(21, 20, 23, 24)));
-        add("SysTrayIcon", done(im), false);
-    }
+    add("SysTrayIcon", appIcon(64), false);
 
     // radio indicators; the 20 px ones also mark the buttons on the mouse picture
     auto radio = [](int s, bool on) {

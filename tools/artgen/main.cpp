@@ -1,6 +1,7 @@
 // artgen <outdir> [--views]
 // Writes every picture of the program's resources plus the resource list
-// img.qrc into <outdir> (normally app/img). --views writes only the four
+// img.qrc into <outdir> (normally app/img), and the larger menu icon into
+// <outdir>/menu (installed, not compiled in). --views writes only the four
 // mouse views, for a quick look while working on the model.
 
 #include "icons.h"
@@ -145,6 +146,13 @@ int main(int argc, char **argv)
             };
             for (const Picture &p : flatPictures(sideMouse))
                 save(dir, p.name, p.image, p.withSuffixAlias, false);
+        });
+        jobs.push_back([&] {
+            // Only the installation uses it: it stays out of the resources.
+            const QString path = dir + "/menu/kivomouse-256.png";
+            QDir().mkpath(dir + "/menu");
+            if (!appIcon(256).save(path, "PNG", 0))
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         });
     }
     runAll(jobs);

@@ -48,8 +48,14 @@ QString user_color_path(const QString &program_dir)
     // Only a writable regular file (or room for one) takes the presets: a
     // folder or a file not ours in its place would lose every change.
     const bool usable = file.exists() ? file.isFile() && file.isWritable() : !file.isSymLink();
-    if (QFileInfo(program_dir).isWritable() && usable) return local;
-    // An installed program cannot write beside itself: keep the presets per
+    // Installed, the program lives in <prefix>/lib/kivomouse, a folder that
+    // belongs to the installation even where the user may write to it (root,
+    // a prefix in the home folder): a file left there outlives uninstalling.
+    QDir parent(program_dir);
+    const bool installed = parent.dirName() == QLatin1String("kivomouse") && parent.cdUp() &&
+                           parent.dirName() == QLatin1String("lib");
+    if (!installed && QFileInfo(program_dir).isWritable() && usable) return local;
+    // An installed program does not write beside itself: keep the presets per
     // user, starting from the ones shipped beside the program if there are any.
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(dir);

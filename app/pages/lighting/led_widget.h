@@ -107,8 +107,9 @@ extern quint8 current_color;
 extern QSettings *settings;
 
 // Where user_color.ini lives for a program in program_dir: there when the
-// folder is writable and the file, if present, is a writable regular file;
-// otherwise, on Linux, under the user's configuration folder.
+// folder is writable and is not an installation's <prefix>/lib/kivomouse, and
+// the file, if present, is a writable regular file; otherwise, on Linux, under
+// the user's configuration folder.
 QString user_color_path(const QString &program_dir);
 
 #endif
