@@ -576,6 +576,8 @@ void Presets::pickerGoesWithTheWindow()
     pickInWindow(QPoint(65, 10));
     QCOMPARE(int(color_num), 5);
     QCOMPARE(QColor(two->rgb_r, two->rgb_g, two->rgb_b), changed);
+}
+
 void Presets::installedProgramFolderIsNotWritten()
 {
 #ifdef Q_OS_LINUX
