@@ -292,7 +292,9 @@ void z9ktool::showWidget()
 {
     showNormal();
     raise();
-    activateWindow();
+    // A Wayland client may not take the focus (its plugin warns when asked);
+    // the compositor gives it to the window shown again.
+    if (QGuiApplication::platformName() != QLatin1String("wayland")) activateWindow();
 }
 
 void z9ktool::hideEvent(QHideEvent *event)
