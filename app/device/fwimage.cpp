@@ -171,6 +171,12 @@ void put_crc(unsigned char *packet, quint32 length, quint32 value)
     put_be32(packet + 11, value);
 }
 
+QByteArray version_text(const quint8 v[3])
+{
+    return QByteArray::number(uint(v[0])) + '.' + QByteArray::number(uint(v[1])) + '.' +
+           QByteArray::number(uint(v[2]));
+}
+
 unsigned percent(quint64 sent, quint64 total)
 {
     return total ? unsigned(sent * 100 / total) : 100u;

@@ -84,6 +84,9 @@ void put_be32(unsigned char *p, quint32 v);
 // bytes sent * 100 / total, truncated; computed without overflow.
 unsigned percent(quint64 sent, quint64 total);
 
+// A version's three parts as shown: "major.minor.patch", unsigned.
+QByteArray version_text(const quint8 v[3]);
+
 // The STM32 CRC unit over nWords words in memory order: each word read
 // little-endian and fed most significant byte first.
 quint32 stm32crc32(const quint32 *message, quint32 nWords, quint32 remainder);

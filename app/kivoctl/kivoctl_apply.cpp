@@ -289,12 +289,6 @@ Outcome refused(const QString &line)
     return o;
 }
 
-QByteArray version_text(const quint8 v[3])
-{
-    return QByteArray::number(uint(v[0])) + '.' + QByteArray::number(uint(v[1])) + '.' +
-           QByteArray::number(uint(v[2]));
-}
-
 Outcome flash(z9ktool &w, const Request &r)
 {
     // The dialog's own path: shown, then its start button's work, on the file named.
@@ -311,7 +305,7 @@ Outcome flash(z9ktool &w, const Request &r)
     switch (run.end) {
     case flasher::Run::Running:
         o.code = Ok;
-        o.out = "firmware " + version_text(run.reported) + '\n';
+        o.out = "firmware " + fwimage::version_text(run.reported) + '\n';
         return o;
     case flasher::Run::Missing:
     case flasher::Run::Unreadable:
@@ -326,11 +320,12 @@ Outcome flash(z9ktool &w, const Request &r)
         why = "the mouse did not take the check of the image; it runs its loader, flash again";
         break;
     case flasher::Run::Loader:
-        why = "the mouse came back in its loader (" + version_text(run.reported) + "), flash again";
+        why = "the mouse came back in its loader (" + fwimage::version_text(run.reported) +
+              "), flash again";
         break;
     case flasher::Run::OtherVersion:
-        why = "the mouse came back at " + version_text(run.reported) + ", not at " +
-              version_text(run.version) + ", flash again";
+        why = "the mouse came back at " + fwimage::version_text(run.reported) + ", not at " +
+              fwimage::version_text(run.version) + ", flash again";
         break;
     case flasher::Run::NoAnswer:
         why = "the mouse did not answer after its restart, flash again";

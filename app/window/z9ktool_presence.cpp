@@ -144,7 +144,7 @@ void z9ktool::update_fw_version()
     config_read(1, get_version, fw_version);
     // The channel stays open: the macro download and the flashing use it.
     configpage->firmware_version->setText(
-        QStringLiteral("V%1.%2.%3").arg(fw_version[3]).arg(fw_version[4]).arg(fw_version[5]));
+        QStringLiteral("V") + QString::fromLatin1(fwimage::version_text(fw_version + 3)));
 }
 
 void z9ktool::reset_to_factory()

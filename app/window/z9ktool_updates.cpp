@@ -42,7 +42,8 @@ public:
     void advanced(quint32 sent, unsigned percent, bool percentMoved) override
     {
         m_dlg->prog_bar->setValue(int(sent));
-        m_dlg->text_1->setText(QCoreApplication::translate("z9ktool", "正在升级固件...%1%").arg(percent));
+        m_dlg->text_1->setText(
+            QCoreApplication::translate("z9ktool", "正在升级固件...%1%").arg(percent));
         if (percentMoved) m_dlg->text_1->repaint();
     }
     void written(quint32 length) override
@@ -58,7 +59,7 @@ private:
 
 QString version_text(const quint8 v[3])
 {
-    return QStringLiteral("%1.%2.%3").arg(uint(v[0])).arg(uint(v[1])).arg(uint(v[2]));
+    return QString::fromLatin1(fwimage::version_text(v));
 }
 
 } // namespace
@@ -137,9 +138,7 @@ void z9ktool::UpdateWithdrawn()
     if (updatefile.isEmpty()) return;
     qDebug() << "APP update withdrawn" << updatefile;
     configpage->soft_update_icon->hide();
-    configpage->version->setText(QStringLiteral("Version: ") + QString::number(APP_VERSION_MAJOR) +
-                                 "." + QString::number(APP_VERSION_MINOR) + "." +
-                                 QString::number(APP_VERSION_REVISION));
+    configpage->version->setText(config_Widget::program_version_text());
     disconnect(configpage->version, &QPushButton::clicked, this, &z9ktool::RunUpdate);
     updatefile.clear();
 }
@@ -151,8 +150,7 @@ void z9ktool::FWUpdateWithdrawn()
     if (fwfile.isEmpty() || update_confirm->isVisible()) return;
     qDebug() << "FW update withdrawn" << fwfile;
     configpage->fw_update_icon->hide();
-    configpage->firmware_version->setText(
-        QStringLiteral("V%1.%2.%3").arg(fw_version[3]).arg(fw_version[4]).arg(fw_version[5]));
+    configpage->firmware_version->setText(QStringLiteral("V") + version_text(fw_version + 3));
     disconnect(configpage->firmware_version, &QPushButton::clicked, update_confirm,
                &Update_Dialog::show_dialog);
     fwfile.clear();

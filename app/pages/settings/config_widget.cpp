@@ -26,6 +26,12 @@ QLabel *picture(QWidget *parent, const QString &path, const QRect &r)
 }
 } // namespace
 
+QString config_Widget::program_version_text()
+{
+    return QStringLiteral("Version: ") + QString::number(APP_VERSION_MAJOR) + "." +
+           QString::number(APP_VERSION_MINOR) + "." + QString::number(APP_VERSION_REVISION);
+}
+
 config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(920, 750);
@@ -64,10 +70,7 @@ config_Widget::config_Widget(QWidget *parent) : QWidget(parent)
     soft_update_icon->setPixmap(pictures::pixmap(QStringLiteral(":/img/update")));
     soft_update_icon->setAttribute(Qt::WA_TransparentForMouseEvents);
     soft_update_icon->hide();
-    version = new QPushButton(QStringLiteral("Version: ") + QString::number(APP_VERSION_MAJOR) +
-                                  "." + QString::number(APP_VERSION_MINOR) + "." +
-                                  QString::number(APP_VERSION_REVISION),
-                              this);
+    version = new QPushButton(program_version_text(), this);
     version->setGeometry(580, 440, 200, 20);
     version->setStyleSheet(kVersionStyle);
     version->setFlat(true);

@@ -16,6 +16,8 @@ class config_Widget : public QWidget
     Q_OBJECT
 public:
     explicit config_Widget(QWidget *parent = nullptr);
+    // The program's own version as the page shows it when nothing is on offer.
+    static QString program_version_text();
 
     QPushButton *version;
     QPushButton *firmware_version;
