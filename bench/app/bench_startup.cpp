@@ -9,6 +9,8 @@
 // (trusted through KIVO_UPDATE_CA) and whose manifest offers nothing. On X11
 // the real kivomouse executable is started too, and the exec to the window
 // mapped (seen on the root window) is timed for it and for the floor.
+// It is started once more with its check over plain http to a closed port,
+// so that the difference of the two idle memories is what TLS costs.
 // The program's child then also times the pages it makes after
 // the paint, the full status refresh, navigation clicks to the page painted
 // (each page's first click and again),
@@ -113,24 +115,20 @@ double msToRepaint(QWidget *window, const std::function<void()> &action, double 
     return probe.painted ? (probe.paintedNs - t0) / 1e6 : -1;
 }
 
-// Times the work the window does in the gaps between two steps of a
-// transition (decoding the next step's picture).
+// Times the work the window's view does in the gaps between two steps of a
+// transition (decoding the next step's picture), posted to the view itself.
 class GapProbe : public QObject
 {
 public:
-    explicit GapProbe(QObject *window) : m_window(window) {}
     QVector<double> ms;
     bool eventFilter(QObject *obj, QEvent *e) override
     {
-        if (obj != m_window || e->type() < QEvent::User) return false;
+        if (e->type() < QEvent::User || !obj->inherits("MouseView")) return false;
         const qint64 t0 = probe::nowNs();
         obj->event(e);
         ms << (probe::nowNs() - t0) / 1e6;
         return true;
     }
-
-private:
-    QObject *m_window;
 };
 
 // Steps a transition that a click has started, by hand and timed: the frame
@@ -146,8 +144,8 @@ void stepAnimation(z9ktool &w, QVector<double> &frames, QVector<double> &lastSte
                           ? qEnvironmentVariableIntValue("BENCH_GAP_MS")
                           : rhythm;
     w.animation_timer->setInterval(24 * 3600 * 1000);
-    GapProbe gapProbe(&w);
-    w.installEventFilter(&gapProbe);
+    GapProbe gapProbe;
+    QCoreApplication::instance()->installEventFilter(&gapProbe);
     for (int guard = 0; guard < 20 && mouse_status != after_status; ++guard) {
         QEventLoop gap;
         QTimer end;
@@ -165,7 +163,7 @@ void stepAnimation(z9ktool &w, QVector<double> &frames, QVector<double> &lastSte
                          cpu);
     }
     if (mouse_status == after_status) w.onTimeout(); // a view already reached: shown
-    w.removeEventFilter(&gapProbe);
+    QCoreApplication::instance()->removeEventFilter(&gapProbe);
     gaps << gapProbe.ms;
     w.animation_timer->setInterval(rhythm);
     w.animation_timer->stop();
@@ -190,6 +188,7 @@ int runProgram(int argc, char **argv)
     QApplication a(argc, argv);
     wait_for_fonts();
     const double cpuApp = probe::cpuMs();
+    const qint64 appMade = probe::nowNs();
     a.setQuitOnLastWindowClosed(false);
     QCommandLineParser parser;
     parser.addOption(QCommandLineOption(QStringLiteral("child")));
@@ -202,11 +201,18 @@ int runProgram(int argc, char **argv)
         return 1;
     }
     const double cpuBound = probe::cpuMs();
+    const qint64 bound = probe::nowNs();
     z9ktool w;
     const double cpuBuilt = probe::cpuMs();
+    const qint64 built = probe::nowNs();
     attach_at_start(w);
     const double cpuAttached = probe::cpuMs();
+    const qint64 attached = probe::nowNs();
     const qint64 shown = probe::showAndWait(w);
+    probe::print("wall_app_ms", (appMade - mainEntered) / 1e6);
+    probe::print("wall_window_ms", (built - bound) / 1e6);
+    probe::print("wall_attach_ms", (attached - built) / 1e6);
+    probe::print("wall_show_ms", (shown - attached) / 1e6);
     probe::print("cpu_app_ms", cpuApp);
     probe::print("cpu_window_ms", cpuBuilt - cpuBound);
     probe::print("cpu_attach_ms", cpuAttached - cpuBuilt);
@@ -452,6 +458,9 @@ struct Child {
     QStringList args;
     // The real program: it runs until ended, its figures are read from outside.
     bool real = false;
+    // Its check against a closed local port over plain http: the TLS stack
+    // never loads, which tells what that stack costs the idle program.
+    bool plain = false;
 };
 
 // One child process; its "key value" lines into values, plus the time from
@@ -470,6 +479,10 @@ bool runChild(const Child &c, QMap<QString, QVector<double>> &values, MapWatcher
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false"));
         env.insert(QStringLiteral("KIVO_AUTOCLOSE_BOXES"), QStringLiteral("1"));
         env.insert(QStringLiteral("TMPDIR"), server.tempFolder());
+        if (c.plain) {
+            env.insert(QStringLiteral("KIVO_UPDATE_URL"), QStringLiteral("http://127.0.0.1:9/"));
+            env.remove(QStringLiteral("KIVO_UPDATE_CA"));
+        }
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(server.workFolder());
     }
@@ -489,8 +502,8 @@ bool runChild(const Child &c, QMap<QString, QVector<double>> &values, MapWatcher
     }
     if (mapped) got["mapped_ms"] = (mapped - started) / 1e6;
     if (c.real) {
-        for (int i = 0;
-             i < 3000 && server.manifestsServed() == servedBefore && p.state() == QProcess::Running;
+        for (int i = 0; !c.plain && i < 3000 && server.manifestsServed() == servedBefore &&
+                        p.state() == QProcess::Running;
              ++i)
             QThread::msleep(10);
         QThread::msleep(3000);
@@ -559,12 +572,13 @@ int main(int argc, char **argv)
     qputenv("KIVO_UPDATE_URL", server.url().toUtf8());
     qputenv("KIVO_UPDATE_CA", server.caFile().toUtf8());
     MapWatcher watcher;
-    const Child children[3] = {
+    const Child children[4] = {
         {QStringLiteral(STARTUP_FLOOR), {}},
         {QCoreApplication::applicationFilePath(), {QStringLiteral("--child")}},
-        {QStringLiteral(KIVOMOUSE_PROGRAM), {}, true}};
-    QMap<QString, QVector<double>> results[3];
-    const int kinds = watcher.active() ? 3 : 2; // the real program only where its window is seen
+        {QStringLiteral(KIVOMOUSE_PROGRAM), {}, true},
+        {QStringLiteral(KIVOMOUSE_PROGRAM), {}, true, true}};
+    QMap<QString, QVector<double>> results[4];
+    const int kinds = watcher.active() ? 4 : 2; // the real program only where its window is seen
     for (int r = 0; r < rounds; ++r) {
         // Alternating, and each round's order turned, so that a busy moment
         // of the machine falls on all alike.
@@ -573,7 +587,8 @@ int main(int argc, char **argv)
             if (!runChild(children[kind], results[kind], watcher, server)) return 1;
         }
     }
-    QMap<QString, QVector<double>> &floor = results[0], &app = results[1], &real = results[2];
+    QMap<QString, QVector<double>> &floor = results[0], &app = results[1], &real = results[2],
+                                   &plain = results[3];
     const double fm = median(floor["main_ms"]), am = median(app["main_ms"]);
     const double fe = median(floor["exec_ms"]), ae = median(app["exec_ms"]);
     const double fr = median(floor["idle_rss_mb"]), ar = median(app["idle_rss_mb"]);
@@ -585,7 +600,13 @@ int main(int argc, char **argv)
     row("floor: idle resident memory", floor["idle_rss_mb"], "MB");
     row("  of it anonymous (heap, stacks)", floor["idle_anon_mb"], "MB");
     row("  threads", floor["idle_threads"], "");
+    row("  floor, wall: to QApplication made", floor["wall_app_ms"], "ms");
+    row("  floor, wall: then to window painted", floor["wall_show_ms"], "ms");
     row("program: main() to window painted", app["main_ms"], "ms");
+    row("  program, wall: to QApplication made", app["wall_app_ms"], "ms");
+    row("  program, wall: building the window", app["wall_window_ms"], "ms");
+    row("  program, wall: first open, refresh", app["wall_attach_ms"], "ms");
+    row("  program, wall: show to painted", app["wall_show_ms"], "ms");
     row("program: exec to window painted", app["exec_ms"], "ms");
     row("program: update check ended after paint", app["check_done_ms"], "ms");
     row("program: idle resident memory", app["idle_rss_mb"], "MB", " (after the check)");
@@ -604,7 +625,7 @@ int main(int argc, char **argv)
     std::printf("%-38s %7.2f x\n", "CPU time ratio (medians)",
                 median(app["cpu_ms"]) / median(floor["cpu_ms"]));
     std::printf("%-38s %7.1f MB (aim: <= 15)\n", "idle memory above the floor", ar - fr);
-    if (kinds == 3) {
+    if (kinds == 4) {
         row("floor: exec to window mapped", floor["mapped_ms"], "ms");
         row("program child: exec to window mapped", app["mapped_ms"], "ms");
         row("kivomouse: exec to window mapped", real["mapped_ms"], "ms");
@@ -615,6 +636,9 @@ int main(int argc, char **argv)
                     median(real["mapped_ms"]) / median(floor["mapped_ms"]));
         std::printf("%-38s %7.1f MB (aim: <= 15)\n", "kivomouse idle memory above the floor",
                     median(real["idle_rss_mb"]) - fr);
+        row("kivomouse, its check over plain http", plain["idle_rss_mb"], "MB", " (no TLS)");
+        std::printf("%-38s %7.1f MB\n", "  the TLS stack's share (difference)",
+                    median(real["idle_rss_mb"]) - median(plain["idle_rss_mb"]));
     } else {
         std::printf("(no X11 display: the real kivomouse and the window mapping are not timed)\n");
     }
@@ -622,7 +646,7 @@ int main(int argc, char **argv)
         return int(std::accumulate(v.begin(), v.end(), 0.0));
     };
     std::printf("update checks served over https: program %d of %d", sum(app["served"]), rounds);
-    if (kinds == 3) std::printf(", kivomouse %d of %d", sum(real["served"]), rounds);
+    if (kinds == 4) std::printf(", kivomouse %d of %d", sum(real["served"]), rounds);
     std::printf("\n");
     row("pages made after the paint, all three", app["pages_ms"], "ms");
     row("  their CPU time", app["pages_cpu_ms"], "ms");

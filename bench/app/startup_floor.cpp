@@ -20,6 +20,7 @@ int main(int argc, char **argv)
 #endif
     QApplication a(argc, argv);
     const double cpuApp = probe::cpuMs();
+    const qint64 appMade = probe::nowNs();
     a.setQuitOnLastWindowClosed(false);
     a.setFont(QFont(QStringLiteral("微软雅黑")));
 
@@ -28,7 +29,9 @@ int main(int argc, char **argv)
     window.setWindowFlags(Qt::FramelessWindowHint);
     QLabel label(QStringLiteral("Kivo游戏鼠标"), &window);
     label.setGeometry(70, 32, 200, 20);
-    probe::showAndWait(window);
+    const qint64 shown = probe::showAndWait(window);
+    probe::print("wall_app_ms", (appMade - mainEntered) / 1e6);
+    probe::print("wall_show_ms", (shown - appMade) / 1e6);
 
     probe::print("main_ns", mainEntered);
     probe::print("cpu_app_ms", cpuApp);
