@@ -7,6 +7,7 @@
 #include "platform/autorun.h"
 #include "platform/loaderror.h"
 #include "platform/quitsignals.h"
+#include "update/updateprocess.h"
 #include "window/z9ktool.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <cerrno>
+#include <cstring>
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -225,6 +227,9 @@ void wait_for_fonts()
 
 int kivo_main(int argc, char **argv)
 {
+    // Started by itself to check for updates: no window, no mouse, no fonts.
+    if (argc > 1 && std::strcmp(argv[1], UpdateProcess::kOption) == 0)
+        return UpdateProcess::run_helper(argc, argv);
     prepare_platform();
     QApplication a(argc, argv);
     wait_for_fonts();

@@ -2,6 +2,7 @@
 
 #include "device/kivomouse.h"
 #include "update/update.h"
+#include "update/updateprocess.h"
 #include "update/updaterules.h"
 
 #include <QCoreApplication>
@@ -76,18 +77,22 @@ void UpdateCoordinator::start()
         // running one is stopped (what it has written stays and is resumed)
         // and the new one starts when its thread has ended.
         if (!m_recheck && worker)
-            QMetaObject::invokeMethod(worker, &Update::stop, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(worker, &UpdateCheck::stop, Qt::QueuedConnection);
         m_recheck = true;
         return;
     }
+    const QString helper =
+        m_place == Place::ByScheme ? UpdateProcess::helper_for(Update::base_location()) : QString();
     auto *t = new QThread;
-    auto *w = new Update;
+    UpdateCheck *w = helper.isEmpty() ? static_cast<UpdateCheck *>(new Update)
+                                      : new UpdateProcess(helper);
     thread = t;
     worker = w;
     w->moveToThread(t);
     connect(t, &QThread::finished, t, &QObject::deleteLater);
     connect(t, &QThread::finished, w, &QObject::deleteLater);
-    connect(t, &QThread::started, t, &trust_extra_authorities, Qt::DirectConnection);
+    if (helper.isEmpty())
+        connect(t, &QThread::started, t, &trust_extra_authorities, Qt::DirectConnection);
     // Once the thread object is gone its worker went before it.
     connect(t, &QObject::destroyed, this, &release_freed_heap);
     emit workerMade(w);
@@ -99,7 +104,7 @@ void UpdateCoordinator::start()
     });
     t->start(QThread::InheritPriority);
     // Queued, so that the network objects are used only on the worker's thread.
-    QMetaObject::invokeMethod(w, &Update::checkUpdate, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(w, &UpdateCheck::checkUpdate, Qt::QueuedConnection);
 }
 
 QStringList UpdateCoordinator::scan_downloaded_programs()

@@ -12,13 +12,17 @@
 #include <QStringList>
 
 class QThread;
-class Update;
+class UpdateCheck;
 
 class UpdateCoordinator : public QObject
 {
     Q_OBJECT
 public:
-    UpdateCoordinator() = default;
+    // Where a check runs: a check over https in a helper process (the TLS
+    // library then never stays in this one), any other here; or always here,
+    // in the helper itself.
+    enum class Place { ByScheme, Here };
+    explicit UpdateCoordinator(Place place = Place::ByScheme) : m_place(place) {}
     ~UpdateCoordinator() override;
 
     // Starts a check, or stops the running one and starts it once that ends.
@@ -36,13 +40,14 @@ public:
 
     // The most recent check; both delete themselves when the thread ends.
     QPointer<QThread> thread;
-    QPointer<Update> worker;
+    QPointer<UpdateCheck> worker;
 
 signals:
     // A new worker, before it starts: its reports are connected here.
-    void workerMade(Update *worker);
+    void workerMade(UpdateCheck *worker);
 
 private:
+    const Place m_place;
     bool m_recheck = false; // a check is wanted once the running one has ended
 };
 

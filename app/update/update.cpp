@@ -120,7 +120,7 @@ bool imageUsable(const QString &path)
 
 } // namespace
 
-Update::Update(QObject *parent) : QObject(parent), m_manager(new QNetworkAccessManager(this))
+Update::Update(QObject *parent) : UpdateCheck(parent), m_manager(new QNetworkAccessManager(this))
 {
     // Taken here, on the window's thread, which keeps writing the record on
     // every attach while this worker runs on its own.

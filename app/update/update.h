@@ -20,15 +20,38 @@ class ProgramUnpack;
 class QNetworkAccessManager;
 class QNetworkReply;
 
-class Update : public QObject
+// What a check reports, wherever it runs: the worker below on a thread of
+// the program, or the same worker in a helper process (UpdateProcess).
+class UpdateCheck : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // The firmware version of the finished image as major.minor.patch.
+    QString fw_version_str;
+
+signals:
+    void signalGetUpdateFinished(const QString &filename);
+    void signalGetFWUpdateFinished(const QString &filename);
+    // The manifest was read and offers no newer program / firmware (for the
+    // mouse of this check): an offer made earlier is no longer made.
+    void signalUpdateWithdrawn();
+    void signalFWUpdateWithdrawn();
+
+public slots:
+    // Both are called on the check's thread; it quits that thread when done.
+    virtual void checkUpdate() = 0;
+    // Ends the check early: partial downloads stay for the next check.
+    virtual void stop() = 0;
+};
+
+class Update : public UpdateCheck
 {
     Q_OBJECT
 public:
     explicit Update(QObject *parent = nullptr);
     ~Update() override;
-
-    // The firmware version of the finished image as major.minor.patch.
-    QString fw_version_str;
 
     // The server folder: KIVO_UPDATE_URL when it names an http(s) address,
     // else our https location; always ending in '/'.
@@ -47,14 +70,6 @@ public:
     static Limits limits;
     static const Limits kDefaultLimits;
 
-signals:
-    void signalGetUpdateFinished(const QString &filename);
-    void signalGetFWUpdateFinished(const QString &filename);
-    // The manifest was read and offers no newer program / firmware (for the
-    // mouse of this check): an offer made earlier is no longer made.
-    void signalUpdateWithdrawn();
-    void signalFWUpdateWithdrawn();
-
 public slots:
     void onReadyRead();
     void onFinished();
@@ -63,10 +78,10 @@ public slots:
     void get_version_Finished();
     void downloadFile();
     void downloadFW();
-    void checkUpdate();
-    // Ends the check early: every transfer is aborted, partial downloads stay;
-    // an unpack under way is given up, leaving nothing behind.
-    void stop();
+    void checkUpdate() override;
+    // Every transfer is aborted, partial downloads stay; an unpack under way
+    // is given up, leaving nothing behind.
+    void stop() override;
 
 private:
     // How the body of a download reply is used, decided from its status.

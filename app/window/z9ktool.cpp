@@ -153,11 +153,11 @@ z9ktool::z9ktool(QWidget *parent)
     // 8. Programs downloaded earlier, then the update check. The check starts
     // from the event loop, once start-up has read the mouse's firmware version:
     // a nearby server answers faster than that first read.
-    connect(&m_updates, &UpdateCoordinator::workerMade, this, [this](Update *worker) {
-        connect(worker, &Update::signalGetUpdateFinished, this, &z9ktool::UpdateFound);
-        connect(worker, &Update::signalGetFWUpdateFinished, this, &z9ktool::FWUpdateFound);
-        connect(worker, &Update::signalUpdateWithdrawn, this, &z9ktool::UpdateWithdrawn);
-        connect(worker, &Update::signalFWUpdateWithdrawn, this, &z9ktool::FWUpdateWithdrawn);
+    connect(&m_updates, &UpdateCoordinator::workerMade, this, [this](UpdateCheck *worker) {
+        connect(worker, &UpdateCheck::signalGetUpdateFinished, this, &z9ktool::UpdateFound);
+        connect(worker, &UpdateCheck::signalGetFWUpdateFinished, this, &z9ktool::FWUpdateFound);
+        connect(worker, &UpdateCheck::signalUpdateWithdrawn, this, &z9ktool::UpdateWithdrawn);
+        connect(worker, &UpdateCheck::signalFWUpdateWithdrawn, this, &z9ktool::FWUpdateWithdrawn);
     });
     scan_downloaded_programs();
     QTimer::singleShot(0, this, &z9ktool::startFirstCheck);

@@ -117,7 +117,7 @@ public:
     int fw_confirm_wait_ms = 10000;
     // The most recent check; both delete themselves when the thread ends.
     QPointer<QThread> &m_updateThread;
-    QPointer<Update> &m_update;
+    QPointer<UpdateCheck> &m_update;
     DeviceNotifier *device_notifier = nullptr;
     const QString &picture_path; // resource shown in mouselabel
 

@@ -121,7 +121,7 @@ void z9ktool::FWUpdateFound(const QString &filename)
     if (!QFileInfo(QDir::current().filePath(filename)).isFile()) return;
     // The reporting worker is alive until this has run (its thread's quit
     // is queued behind its signals); a later check may have replaced m_update.
-    const Update *from = qobject_cast<Update *>(sender());
+    const UpdateCheck *from = qobject_cast<UpdateCheck *>(sender());
     if (!from) from = m_update;
     const QString remote = from ? from->fw_version_str : QString();
     configpage->fw_update_icon->show();

@@ -52,6 +52,9 @@ public:
     void remove(const QString &name) const { QFile::remove(folder() + QLatin1Char('/') + name); }
 
     // One line per request: "<uri> <status> "<Range header>" <body bytes> "<If-Range header>"".
+    // The self-signed certificate of an https server.
+    QString certificate() const { return m_dir.path() + QStringLiteral("/cert.pem"); }
+
     QStringList accessLog() const
     {
         QFile f(m_dir.path() + QStringLiteral("/access.log"));

@@ -138,6 +138,7 @@ private slots:
     void startupScan();
     void checksEndTheirThreads();
     void quittingDuringADownload();
+    void httpsChecksRunInAHelper();
     void untrustedHttpsDeliversNothing();
     void autostartRunsInTheDataFolder();
     void installedProgramWorksInTheDataFolder();
@@ -952,6 +953,43 @@ void TestUpdate::quittingDuringADownload()
     QVERIFY2(cut.size() > 0 && cut.size() < image.size(), QByteArray::number(cut.size()));
     QVERIFY(image.startsWith(cut));
     QVERIFY(!QFile::exists(here(kImage)));
+}
+
+void TestUpdate::httpsChecksRunInAHelper()
+{
+    // The server's certificate trusted as the real one's authority is by the system.
+    QVERIFY(startServer({QStringLiteral("limit_rate 20k;"), true}));
+    qputenv("KIVO_UPDATE_CA", server.certificate().toUtf8());
+    struct Untrust {
+        ~Untrust() { qunsetenv("KIVO_UPDATE_CA"); }
+    } untrust;
+    server.put(QStringLiteral("KIVOMouseUpdate.txt"), manifest("10032", "1.1.23"));
+
+    // The window quitting mid-download stops the helper and waits for it.
+    auto w = window(false);
+    QVERIFY(w);
+    const QString part = here(kImage + ".tmp");
+    QVERIFY(QTest::qWaitFor([&] { return QFileInfo(part).size() > 0; }, 10000));
+    w.reset();
+    const QByteArray cut = readFile(part);
+    QVERIFY2(cut.size() > 0 && cut.size() < image.size(), QByteArray::number(cut.size()));
+    QVERIFY(image.startsWith(cut));
+
+    // The next check resumes it; the offers reach the window as from a thread of its own.
+    QVERIFY(startServer({QString(), true}));
+    w = window();
+    QVERIFY(w);
+    QCOMPARE(readFile(here(kImage)), image);
+    QCOMPARE(w->fwfile, kImage);
+    QCOMPARE(w->fw_version_str, QStringLiteral("1.1.23"));
+    QCOMPARE(w->updatefile, kProgram);
+    QCOMPARE(w->configpage->version->text(), kOffer);
+#ifdef Q_OS_LINUX
+    // Nor did the TLS library ever load here.
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    QVERIFY(!maps.readAll().contains("libssl"));
+#endif
 }
 
 void TestUpdate::untrustedHttpsDeliversNothing()
