@@ -984,6 +984,16 @@ void TestUpdate::httpsChecksRunInAHelper()
     QCOMPARE(w->fw_version_str, QStringLiteral("1.1.23"));
     QCOMPARE(w->updatefile, kProgram);
     QCOMPARE(w->configpage->version->text(), kOffer);
+    // Started ten times in a row, each helper is stopped before the next one starts.
+    QPointer<QThread> first;
+    for (int i = 0; i < 10; ++i) {
+        w->startUpdateThread();
+        if (!first) first = w->m_updateThread;
+    }
+    QVERIFY(waitIdle(*w));
+    QVERIFY(first.isNull());
+    QCOMPARE(readFile(here(kImage)), image);
+    QCOMPARE(w->fwfile, kImage);
 #ifdef Q_OS_LINUX
     // Nor did the TLS library ever load here.
     QFile maps(QStringLiteral("/proc/self/maps"));
