@@ -173,7 +173,15 @@ void UpdateProcess::checkUpdate()
     m_process->setWorkingDirectory(m_folder);
     connect(m_process, &QProcess::readyReadStandardOutput, this, &UpdateProcess::readLines);
     connect(m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
-            &UpdateProcess::ended);
+            [this](int code, QProcess::ExitStatus status) {
+                if (status == QProcess::CrashExit)
+                    qDebug() << "__________"
+                             << "update helper crashed";
+                else if (code != 0)
+                    qDebug() << "__________"
+                             << "update helper ended with code" << code;
+                ended();
+            });
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
         if (e != QProcess::FailedToStart) return;
         qDebug() << "__________"
