@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStyle>
 #include <QStyleOption>
 
@@ -100,26 +101,51 @@ QImage image(const QString &path)
 namespace pictures
 {
 
+namespace
+{
+// A format named is not enough: a reader that may detect the format still
+// loads every image plugin to ask each whether it reads PNG. Told to take the
+// named one only, it goes to Qt's own PNG reader.
+void png_only(QImageReader &reader)
+{
+    reader.setFormat("png");
+    reader.setAutoDetectImageFormat(false);
+}
+
+QImage read_png(const QString &path)
+{
+    QImageReader reader(path);
+    png_only(reader);
+    return reader.read();
+}
+} // namespace
+
 QPixmap pixmap(const QString &path)
 {
     // Built-in pixels are used where they lie: no decoding, no copy.
     const QImage raw = rawpicture::image(path);
     if (!raw.isNull()) return QPixmap::fromImage(raw);
-    // Through the pixmap cache, like QPixmap(path): the same name is decoded once
-    // while its pixmap is in use or cached.
-    return QPixmap(path, "PNG");
+    // Through the pixmap cache, as QPixmap(path) goes: the same name is decoded
+    // once while its pixmap is in use or cached.
+    const QString key = QStringLiteral("kivo:") + path;
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached)) return cached;
+    const QPixmap decoded = QPixmap::fromImage(read_png(path));
+    if (!decoded.isNull()) QPixmapCache::insert(key, decoded);
+    return decoded;
 }
 
 QImage image(const QString &path)
 {
     const QImage raw = rawpicture::image(path);
     if (!raw.isNull()) return raw;
-    return QImage(path, "PNG");
+    return read_png(path);
 }
 
 bool decode_frame(const QString &path, QImage *scratch, QImage *frame)
 {
-    QImageReader reader(path, "PNG"); // reads into *scratch's memory when it fits
+    QImageReader reader(path); // reads into *scratch's memory when it fits
+    png_only(reader);
     if (!reader.read(scratch)) return false;
     if (scratch->format() != QImage::Format_Indexed8) {
         *frame = QPixmap::fromImage(*scratch).toImage();
@@ -209,6 +235,32 @@ QRect FrameLabel::frameRect(const QSize &size) const
 QRect FrameLabel::frameRect() const
 {
     return m_frame.isNull() ? QRect() : frameRect(m_frame.size() / m_frame.devicePixelRatio());
+}
+
+ImageButton::ImageButton(QWidget *parent, const QString &picture, const QString &hover)
+    : QPushButton(parent), m_picture(pictures::icon(picture)), m_hover(pictures::icon(hover))
+{
+    setAttribute(Qt::WA_Hover);
+    setStyleSheet(QStringLiteral("QPushButton{border:none;background-color:transparent}"));
+}
+
+void ImageButton::paintEvent(QPaintEvent *event)
+{
+    QPushButton::paintEvent(event);
+    QPainter p(this);
+    (underMouse() ? m_hover : m_picture).paint(&p, rect(), Qt::AlignCenter);
+}
+
+void ImageButton::enterEvent(QEvent *event)
+{
+    QPushButton::enterEvent(event);
+    update();
+}
+
+void ImageButton::leaveEvent(QEvent *event)
+{
+    QPushButton::leaveEvent(event);
+    update();
 }
 
 void FrameLabel::setBackdrop(const QPixmap &backdrop, const QPoint &offset)

@@ -1,6 +1,6 @@
-// Loading the resource pictures. Their names carry no ".png", and a reader
-// given neither a suffix nor a format loads every image plugin to ask each
-// whether it knows the data; so the format is named here. Pictures of widgets
+// Loading the resource pictures. They are all PNG, read by Qt's own reader: a
+// reader left to detect the format loads every image plugin (and QtSvg) to
+// ask each whether it knows the data. Pictures of widgets
 // that start hidden are decoded when the widget is first shown, and a page
 // that shows part of the window's background paints it from the window's own
 // picture instead of keeping a copy.
@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 
 namespace pictures
 {
@@ -31,6 +32,25 @@ bool decode_frame(const QString &path, QImage *scratch, QImage *frame);
 void set_when_shown(QLabel *label, const QString &path);
 
 } // namespace pictures
+
+// A button showing a picture, and another under the pointer, where a style
+// sheet's image would put them (centred, at most the button's size); its
+// sheet, without them, draws the rest. Through a sheet the pictures would be
+// read by every image plugin, all loaded while the window is being built.
+class ImageButton : public QPushButton
+{
+public:
+    ImageButton(QWidget *parent, const QString &picture, const QString &hover);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void enterEvent(QEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    const QIcon m_picture;
+    const QIcon m_hover;
+};
 
 // The mouse picture: a label whose picture changes 14 times in a transition.
 // It repaints only where the old or the new picture lies (600 x 390 of its

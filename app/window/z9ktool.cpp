@@ -42,14 +42,11 @@ const int kUpdateGrey = 127;
 QPushButton *imageButton(QWidget *parent, const QRect &r, const QString &img, const QString &hover,
                          const QString &tip)
 {
-    auto *b = new QPushButton(parent);
+    auto *b = new ImageButton(parent, img, hover);
     b->setGeometry(r);
     b->setFlat(true);
     b->setToolTip(tip);
     b->setCursor(Qt::PointingHandCursor);
-    b->setStyleSheet(QStringLiteral("QPushButton{border:none;background-color:transparent;"
-                                    "image:url(%1);}QPushButton:hover{image:url(%2);}")
-                         .arg(img, hover));
     return b;
 }
 

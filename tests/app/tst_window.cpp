@@ -38,6 +38,7 @@ private slots:
     void zonesAreTintedPerView();
     void timedTransitionShowsEachFrameAndTheViewAsItIsNow();
     void navigationButtonLooks();
+    void imageButtonLooksAsItsStyleSheetDid();
     void pagesMadeLaterShowWhatTheRefreshRead();
     void pagesAreMadeWithoutAPaint();
 
@@ -360,6 +361,35 @@ void Window::navigationButtonLooks()
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(&b, &leave);
     QCOMPARE(b.state(), Navbtn::HOVER); // a disabled button keeps its state
+}
+
+void Window::imageButtonLooksAsItsStyleSheetDid()
+{
+    // The minimise and close buttons were drawn by a style sheet's image.
+    QPushButton sheet;
+    sheet.setStyleSheet(QStringLiteral(
+        "QPushButton{border:none;background-color:transparent;image:url(:/img/close.png);}"
+        "QPushButton:hover{image:url(:/img/close_hover.png);}"));
+    ImageButton painted(nullptr, QStringLiteral(":/img/close.png"),
+                        QStringLiteral(":/img/close_hover.png"));
+    // At rest, then with the pointer over it.
+    auto looks = [](QPushButton &b) {
+        b.setGeometry(100, 100, 12, 12);
+        b.show();
+        QList<QImage> out;
+        if (!QTest::qWaitForWindowExposed(&b)) return out;
+        QTest::mouseMove(&b, QPoint(60, 60));
+        out << b.grab().toImage();
+        QTest::mouseMove(&b, QPoint(6, 6));
+        out << b.grab().toImage();
+        QTest::mouseMove(&b, QPoint(60, 60));
+        b.hide();
+        return out;
+    };
+    const QList<QImage> expected = looks(sheet);
+    QCOMPARE(expected.size(), 2);
+    QVERIFY(expected[0] != expected[1]); // the hover was seen
+    QCOMPARE(looks(painted), expected);
 }
 
 QTEST_MAIN(Window)

@@ -31,12 +31,10 @@ QLabel *text(QWidget *parent, const QString &content, const QRect &r, const QStr
 
 QPushButton *closeButton(QWidget *parent)
 {
-    auto *b = new QPushButton(parent);
+    auto *b = new ImageButton(parent, QStringLiteral(":/img/close.png"),
+                              QStringLiteral(":/img/close_hover.png"));
     b->setGeometry(904, 142, 12, 12);
     b->setCursor(Qt::PointingHandCursor);
-    b->setStyleSheet(QStringLiteral(
-        "QPushButton {border:none;background-color:transparent;image: url(:/img/close.png)}"
-        "QPushButton:hover {image: url(:/img/close_hover.png)}"));
     return b;
 }
 
