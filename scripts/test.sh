@@ -26,7 +26,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0
 # Mesa's DRI drivers stay loaded to the end (see the file): unloaded, they take
 # with them the only pointer to a block of theirs, which LeakSanitizer reports.
-cc -shared -fPIC -O1 -o build-asan/keep_dri_loaded.so tests/sanitizers/keep_dri_loaded.c -ldl
+clang -shared -fPIC -O1 -o build-asan/keep_dri_loaded.so tests/sanitizers/keep_dri_loaded.c -ldl
 export LD_PRELOAD=$root/build-asan/keep_dri_loaded.so
 # The chaos soak walks the same seeded actions as in build/, so that every
 # control it must reach is reached here too.

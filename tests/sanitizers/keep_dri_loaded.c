@@ -13,7 +13,7 @@ int dlclose(void *handle)
     static int (*real)(void *);
     struct link_map *map = NULL;
     if (!real) real = (int (*)(void *))dlsym(RTLD_NEXT, "dlclose");
-    if (handle && dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name &&
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name &&
         strstr(map->l_name, "_dri.so"))
         return 0;
     return real ? real(handle) : -1;
