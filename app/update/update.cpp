@@ -569,6 +569,11 @@ void Update::stop()
 void Update::transferEnded()
 {
     if (--m_transfers > 0) return;
+    endCheck();
+}
+
+void UpdateCheck::endCheck()
+{
     QThread *own = thread();
     if (!own || own == QCoreApplication::instance()->thread()) return;
     // The quit goes through the window's thread, behind the signals emitted

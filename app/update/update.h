@@ -44,6 +44,10 @@ public slots:
     virtual void checkUpdate() = 0;
     // Ends the check early: partial downloads stay for the next check.
     virtual void stop() = 0;
+
+protected:
+    // The check is over: its thread quits (unless it runs on the window's).
+    void endCheck();
 };
 
 class Update : public UpdateCheck

@@ -229,13 +229,8 @@ void UpdateProcess::ended()
 {
     if (m_ended) return;
     m_ended = true;
-    if (m_process->state() == QProcess::NotRunning) readLines();
-    QThread *own = thread();
-    if (!own || own == QCoreApplication::instance()->thread()) return;
-    // Through the window's thread, behind the signals emitted before it, as
-    // the worker does.
-    QMetaObject::invokeMethod(
-        own, [own] { own->quit(); }, Qt::QueuedConnection);
+    readLines(); // the helper has ended: what it wrote is all there
+    endCheck();
 }
 
 // ---- the helper ---------------------------------------------------------------------
