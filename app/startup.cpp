@@ -135,6 +135,7 @@ bool claim_single_instance(QSharedMemory &marker)
 
 void show_startup_box(const QString &title, const QString &text)
 {
+    wait_for_fonts();
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok);
     // Lets scripted runs see the box and go on without a person to press OK.
     if (qEnvironmentVariableIsSet("KIVO_AUTOCLOSE_BOXES")) {
@@ -182,9 +183,11 @@ namespace
 {
 // Reading fontconfig's configuration is about a sixth of start-up's work,
 // and nothing needs it until the first text is laid out: it is read on a
-// second core while the application object is made. Waited for before any
-// text is laid out, so that it is never read twice at once; and when the
-// program ends, which an exit from within the application object may be.
+// second core while the window is built. Not while the application object is
+// made: that waits on the display server, which needs the second core then.
+// Waited for before any text is laid out, so that it is never read twice at
+// once (a second reader would not break it, only read it all again); and
+// when the program ends.
 struct FontSetUp {
     std::thread thread;
     bool started = false;
@@ -210,11 +213,16 @@ void prepare_platform()
     // the OpenGL driver stack (with LLVM, some 50 MB resident) for nothing.
     if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+#endif
+}
+
+void start_font_set_up()
+{
+#ifdef Q_OS_LINUX
     FontSetUp &fonts = font_set_up();
-    if (!fonts.started) {
-        fonts.started = true;
-        fonts.thread = std::thread([] { FcInit(); });
-    }
+    if (fonts.started) return;
+    fonts.started = true;
+    fonts.thread = std::thread([] { FcInit(); });
 #endif
 }
 
@@ -232,7 +240,6 @@ int kivo_main(int argc, char **argv)
         return UpdateProcess::run_helper(argc, argv);
     prepare_platform();
     QApplication a(argc, argv);
-    wait_for_fonts();
     // Before the first text: the start-up's boxes speak the desktop's language too.
     install_translation(&a);
     // The window's close button only hides it; the program lives in the tray.
@@ -247,6 +254,8 @@ int kivo_main(int argc, char **argv)
 
     QFont font(QStringLiteral("微软雅黑"));
     a.setFont(font);
+    // From here on nothing ends the process before the fonts are waited for.
+    start_font_set_up();
 
     QSharedMemory marker(QStringLiteral("VELQA_Z9K_Tool"));
     if (!claim_single_instance(marker)) {
@@ -271,6 +280,8 @@ int kivo_main(int argc, char **argv)
     {
         z9ktool window;
         attach_at_start(window);
+        // Building the window lays out no text; its first paint does.
+        wait_for_fonts();
         // kivoctl's requests are carried out by this window from now on.
         kivoctl::instance_marker = &marker;
         (new kivoctl::ControlServer(&window))->listen();

@@ -38,11 +38,13 @@ bool enter_data_folder();
 // First open of the mouse and the window's initial state.
 void attach_at_start(z9ktool &window);
 
-// Settings of the windowing system made before the application exists, and
-// the fonts' set-up started on a second thread meanwhile.
+// Settings of the windowing system made before the application exists.
 void prepare_platform();
-// Waits for that set-up to end: called once the application exists, before
-// any text is laid out.
+// Once the application exists (and its options are read, which may end the
+// process): fontconfig's set-up started on a second thread.
+void start_font_set_up();
+// Waits for that set-up to end: called before any text is laid out (a box's,
+// the window's first paint); the window may be built before.
 void wait_for_fonts();
 
 // The whole program; returns the process's exit code.
