@@ -285,8 +285,11 @@ int kivo_main(int argc, char **argv)
         // kivoctl's requests are carried out by this window from now on.
         kivoctl::instance_marker = &marker;
         (new kivoctl::ControlServer(&window))->listen();
-        if (!parser.isSet(hidden)) window.show();
+        // Before the window can be seen: the platform may map it, and the
+        // desktop hand it the focus, while show() is still running, and a
+        // logout from then on must end the program as a logout does.
         quit_on_termination_signals();
+        if (!parser.isSet(hidden)) window.show();
         code = a.exec();
     }
     return code;
