@@ -22,7 +22,10 @@ Update_Dialog::Update_Dialog(QWidget *parent) : QWidget(parent)
     pictures::set_when_shown(dg_icon, QStringLiteral(":/img/update_icon"));
     text_1 = text(this, QStringLiteral("Version:"), QRect(165, 407, 770, 18),
                   QStringLiteral("font-size:18px;color:rgba(255,255,255,0.9)"));
-    text_2 = text(this, warning(), QRect(165, 438, 770, 48),
+    // The warning is rich text, whose first layout alone costs as much as the
+    // rest of the window's building; it is set where the dialog is shown
+    // (show_dialog), the one way it ever is.
+    text_2 = text(this, QString(), QRect(165, 438, 770, 48),
                   QStringLiteral("font-size:14px;color:rgba(255,255,255,0.3)"));
     start_btn = new QPushButton(tr("开始更新"), this);
     start_btn->setGeometry(450, 507, 200, 36);
