@@ -6,7 +6,7 @@ set -euo pipefail
 pkgs=(
   clang libclang-rt-dev  # the sanitized build and the fuzzers (ASan, UBSan, libFuzzer runtimes)
   cmake g++ make pkg-config
-  qtbase5-dev libqt5svg5 libquazip1-qt5-dev libudev-dev libfontconfig-dev
+  qtbase5-dev libqt5svg5 libquazip1-qt5-dev libudev-dev libfontconfig-dev libpng-dev
   qttools5-dev qttools5-dev-tools  # lupdate and lrelease: the English translation
   mingw-w64 libz-mingw-w64-dev wine64  # the Windows checks (zlib: QuaZip's headers need its header)
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool libx11-dev libxcb1-dev

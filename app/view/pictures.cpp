@@ -10,8 +10,15 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmapCache>
+#include <QResource>
 #include <QStyle>
 #include <QStyleOption>
+
+// Qt's 32-bit pixels are B, G, R, A in memory only on little-endian machines.
+#if defined(KIVO_HAVE_LIBPNG) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+#define KIVO_DECODE_WITH_LIBPNG
+#include <png.h>
+#endif
 
 #if defined(__ELF__)
 // Weak: an executable built without the pixels (or a platform without them)
@@ -112,8 +119,75 @@ void png_only(QImageReader &reader)
     reader.setAutoDetectImageFormat(false);
 }
 
+#ifdef KIVO_DECODE_WITH_LIBPNG
+// Any image reader, even one told the format, first lists the image plugins,
+// opening each one's file: that took longer than decoding every picture the
+// first paint shows. Those (8-bit RGB and RGBA, not interlaced) are decoded
+// here as Qt's PNG reader decodes them, with the same library and the same
+// steps: ARGB32 or RGB32, no gamma applied. Anything else goes to the reader.
+struct PngBytes {
+    const uchar *data;
+    size_t size;
+    size_t at;
+};
+
+void read_png_bytes(png_structp png, png_bytep out, png_size_t n)
+{
+    auto *in = static_cast<PngBytes *>(png_get_io_ptr(png));
+    if (n > in->size - in->at) png_error(png, "truncated");
+    std::memcpy(out, in->data + in->at, n);
+    in->at += n;
+}
+
+// Between setjmp and the return only the C library's state and *image (which
+// outlives a jump) change, so a jump from libpng skips no destructor.
+bool decode_rgb_png(PngBytes *in, QImage *image)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, in, read_png_bytes);
+    png_read_info(png, info);
+    png_uint_32 width = 0, height = 0;
+    int depth = 0, colour = 0, interlace = 0;
+    png_get_IHDR(png, info, &width, &height, &depth, &colour, &interlace, nullptr, nullptr);
+    const bool rgb = colour == PNG_COLOR_TYPE_RGB, rgba = colour == PNG_COLOR_TYPE_RGB_ALPHA;
+    if (depth != 8 || (!rgb && !rgba) || interlace != PNG_INTERLACE_NONE ||
+        png_get_valid(png, info, PNG_INFO_tRNS) || width > 16384 || height > 16384) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    if (rgb) png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+    png_set_bgr(png);
+    png_read_update_info(png, info);
+    *image = QImage(int(width), int(height), rgb ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+    if (image->isNull() || png_get_rowbytes(png, info) != size_t(width) * 4) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    for (png_uint_32 y = 0; y < height; ++y)
+        png_read_row(png, image->scanLine(int(y)), nullptr);
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+#endif
+
 QImage read_png(const QString &path)
 {
+#ifdef KIVO_DECODE_WITH_LIBPNG
+    const QResource resource(path);
+    if (resource.isValid()) {
+        const QByteArray bytes = resource.uncompressedData();
+        PngBytes in{reinterpret_cast<const uchar *>(bytes.constData()), size_t(bytes.size()), 0};
+        QImage image;
+        if (decode_rgb_png(&in, &image)) return image;
+    }
+#endif
     QImageReader reader(path);
     png_only(reader);
     return reader.read();

@@ -1,6 +1,8 @@
-// Loading the resource pictures. They are all PNG, read by Qt's own reader: a
-// reader left to detect the format loads every image plugin (and QtSvg) to
-// ask each whether it knows the data. Pictures of widgets
+// Loading the resource pictures. They are all PNG: the 8-bit RGB and RGBA ones
+// are decoded with libpng as Qt's own reader decodes them (any image reader
+// first lists the image plugins, reading each one's file), the palette ones
+// by Qt's own reader (one left to detect the format loads every image plugin,
+// and QtSvg, to ask each whether it knows the data). Pictures of widgets
 // that start hidden are decoded when the widget is first shown, and a page
 // that shows part of the window's background paints it from the window's own
 // picture instead of keeping a copy.

@@ -5,6 +5,8 @@
 #include "view/rawpicture.h"
 #include "view/recolor.h"
 
+#include <QDirIterator>
+#include <QImageReader>
 #include <QtTest>
 
 class Pictures : public QObject
@@ -12,6 +14,7 @@ class Pictures : public QObject
     Q_OBJECT
 private slots:
     void builtInPixelsAreThePngs();
+    void everyPictureDecodesAsQtsReaderDoes();
     void builtInMasksAreThePngs();
     void maskBytesAreCheckedBeforeUse();
     void paletteTintPaintsAsThePixelTint();
@@ -34,6 +37,25 @@ void Pictures::builtInPixelsAreThePngs()
         QCOMPARE(shown, QPixmap::fromImage(QImage(name, "PNG")).toImage());
     }
     QVERIFY(rawpicture::image(QStringLiteral(":/img/top")).isNull());
+}
+
+// The pictures read without an image reader hold what the reader gives, in
+// its format; the others (palette pictures) still go to the reader.
+void Pictures::everyPictureDecodesAsQtsReaderDoes()
+{
+    int rgb = 0, palette = 0;
+    QDirIterator it(QStringLiteral(":/img"), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString name = it.next();
+        QImageReader reader(name, "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage want = reader.read();
+        if (want.isNull() || !rawpicture::image(name).isNull()) continue; // not a PNG, built in
+        const QImage got = pictures::image(name);
+        QVERIFY2(got.format() == want.format() && got == want, qPrintable(name));
+        ++(want.format() == QImage::Format_Indexed8 ? palette : rgb);
+    }
+    QVERIFY(rgb > 30 && palette > 10);
 }
 
 void Pictures::builtInMasksAreThePngs()
