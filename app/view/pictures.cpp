@@ -139,11 +139,21 @@ void read_png_bytes(png_structp png, png_bytep out, png_size_t n)
     in->at += n;
 }
 
+// libpng's own handlers print; a picture it cannot read goes to Qt's reader.
+void png_failed(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void png_warned(png_structp, png_const_charp) {}
+
 // Between setjmp and the return only the C library's state and *image (which
-// outlives a jump) change, so a jump from libpng skips no destructor.
+// outlives a jump) change, so a jump from libpng skips no destructor. Every
+// refusal is a jump, so the structures are let go in one place.
 bool decode_rgb_png(PngBytes *in, QImage *image)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, png_failed, png_warned);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
     if (!info || setjmp(png_jmpbuf(png))) {
@@ -157,18 +167,14 @@ bool decode_rgb_png(PngBytes *in, QImage *image)
     png_get_IHDR(png, info, &width, &height, &depth, &colour, &interlace, nullptr, nullptr);
     const bool rgb = colour == PNG_COLOR_TYPE_RGB, rgba = colour == PNG_COLOR_TYPE_RGB_ALPHA;
     if (depth != 8 || (!rgb && !rgba) || interlace != PNG_INTERLACE_NONE ||
-        png_get_valid(png, info, PNG_INFO_tRNS) || width > 16384 || height > 16384) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
+        png_get_valid(png, info, PNG_INFO_tRNS) || width > 16384 || height > 16384)
+        png_error(png, "not a kind decoded here");
     if (rgb) png_set_filler(png, 0xff, PNG_FILLER_AFTER);
     png_set_bgr(png);
     png_read_update_info(png, info);
     *image = QImage(int(width), int(height), rgb ? QImage::Format_RGB32 : QImage::Format_ARGB32);
-    if (image->isNull() || png_get_rowbytes(png, info) != size_t(width) * 4) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
+    if (image->isNull() || png_get_rowbytes(png, info) != size_t(width) * 4)
+        png_error(png, "no memory for the pixels");
     for (png_uint_32 y = 0; y < height; ++y)
         png_read_row(png, image->scanLine(int(y)), nullptr);
     png_read_end(png, nullptr);
