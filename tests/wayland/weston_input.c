@@ -66,13 +66,20 @@ static const char *title_of(struct weston_surface *surface)
     return weston_desktop_surface_get_title(weston_surface_get_desktop_surface(surface));
 }
 
+/* The layers, not the compositor's view list: that list is rebuilt only when
+ * the output is next repainted, so a window just mapped or just closed would
+ * be answered for as it was before. */
 static struct weston_view *find_window(struct input *in, const char *title)
 {
+    struct weston_layer *layer;
     struct weston_view *view;
-    wl_list_for_each(view, &in->compositor->view_list, link)
+    wl_list_for_each(layer, &in->compositor->layer_list, link)
     {
-        const char *t = title_of(view->surface);
-        if (t && strcmp(t, title) == 0) return view;
+        wl_list_for_each(view, &layer->view_list.link, layer_link.link)
+        {
+            const char *t = title_of(view->surface);
+            if (t && weston_view_is_mapped(view) && strcmp(t, title) == 0) return view;
+        }
     }
     return NULL;
 }
